@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Voicebank.h"
+
+#include <filesystem>
+
+// Voice files (".vce"): a 22-byte version header, the image, one checksum byte.
+enum VoiceFileResult : int {
+    kVoiceFileOk = 0,
+    kVoiceFileFailed = 1,
+    kVoiceFileChecksumMismatch = 2,
+};
+
+// Writes the newest version. Replaces the target only once the new file is complete on disk.
+VoiceFileResult WriteVoiceFile(const std::filesystem::path& path, const VoiceImage& image);
+
+// Reads any of the three versions into image; fullLayout is meaningful only when the result is 0.
+VoiceFileResult ReadVoiceFile(const std::filesystem::path& path, VoiceImage& image, bool& fullLayout);

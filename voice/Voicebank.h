@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+// The controller's voice memory and the 50 voice slots it is packed from.
+// Sample counts are counts of 4-bit IMA ADPCM codes at 8000 samples per second.
+
+inline constexpr std::size_t kImageSize = 539648;   // 0x83C00, the controller's voice memory
+inline constexpr std::size_t kDirectorySize = 300;  // 50 entries of 6 bytes
+inline constexpr std::size_t kDirectoryEntrySize = 6;
+inline constexpr std::size_t kDataAreaSize = kImageSize - kDirectorySize;
+inline constexpr std::uint32_t kCapacitySamples = 2 * kDataAreaSize; // 1,078,696: per slot and per bank
+inline constexpr std::uint8_t kSlotCount = 50;
+inline constexpr std::uint8_t kEventSlotCount = 43;
+inline constexpr std::uint8_t kOldestLayoutSlotCount = 35;
+inline constexpr double kSecondsPerSample = 0.000125;
+
+using VoiceImage = std::array<std::uint8_t, kImageSize>;
+
+struct SlotDirectoryEntry {
+    std::uint32_t address = 0; // 24 bits on the wire: image offset of the slot's first data byte
+    std::uint32_t count = 0;   // 24 bits on the wire: number of 4-bit samples
+};
+
+struct VoiceSlot {
+    std::uint32_t count = 0;
+    VoiceImage buffer{}; // sample k in byte k/2, low nibble when k is even
+};
+
+struct AdpcmEncoderState {
+    std::int32_t predicted = 0; // kept within -32768..32767
+    std::int8_t stepIndex = 0;  // kept within 0..88
+};
+
+// Owns 50 slots and the packed image; all memory (about 27 MB) is allocated once, at construction.
+// The slots and the image are synchronised only by PackImage (slots to image) and UnpackImage
+// (image to slots).
+class VoiceBank {
+public:
+    VoiceBank();
+    VoiceBank(const VoiceBank&) = delete;
+    VoiceBank& operator=(const VoiceBank&) = delete;
+
+    const VoiceSlot& Slot(std::uint8_t slot) const;
+    const AdpcmEncoderState& EncoderState() const { return encoder_; }
+
+    void ClearImage();
+    void ClearAllSlots();
+    void ClearSlot(std::uint8_t slot);
+    void ResetEncoder();
+    std::uint8_t EncodeSample(std::int16_t sample);
+    void AppendSample(std::uint8_t slot, std::int16_t sample);
+    std::uint32_t FreeSamples() const;
+    std::uint32_t UsedSamples() const;
+    void PackImage();
+    void UnpackImage(bool fullLayout);
+
+    static void CopyImage(VoiceBank& destination, const VoiceBank& source);
+    static bool CompareImages(const VoiceBank& a, const VoiceBank& b);
+
+private:
+    std::unique_ptr<std::array<VoiceSlot, kSlotCount>> slots_;
+    std::unique_ptr<VoiceImage> imageStorage_;
+
+public:
+    VoiceImage& image; // the controller's memory image, read and written directly by files and the link
+
+private:
+    AdpcmEncoderState encoder_;
+};
