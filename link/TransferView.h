@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Colours as the controller tools have always stored them: 0x00BBGGRR.
+enum class TColor : std::uint32_t {
+    clWindowText = 0xFF000008, // the system's window text colour, not an RGB value
+    clRed = 0x0000FF,
+    clBlue = 0xFF0000,
+};
+
+// What the controller protocol needs of the progress dialog and of the main window's status bar.
+// The transfer worker implements it by handing every call to the GUI thread and waiting for it;
+// tests implement it with a recorder. Texts are UTF-8.
+class TransferView {
+public:
+    virtual ~TransferView() = default;
+
+    virtual void SetActionCaption(const std::string& caption) = 0; // caption of ActionName
+    virtual void SetActionColor(TColor color) = 0;                 // font colour of ActionName
+    virtual void SetProgressMax(std::int32_t maximum) = 0;         // ProgressBar
+    virtual void SetProgressPosition(std::int32_t position) = 0;   // ProgressBar
+    virtual bool CancelFlag() const = 0;                           // set by the dialog's button
+    virtual void SetStatusPanel2(const std::string& text) = 0;     // firmware version in the status bar
+};
