@@ -5,7 +5,7 @@
 
 // Colours as the controller tools have always stored them: 0x00BBGGRR.
 enum class TColor : std::uint32_t {
-    clWindowText = 0xFF000008, // the system's window text colour, not an RGB value
+    clWindowText = 0x80000008, // the system's window text colour (a system colour index, not RGB)
     clRed = 0x0000FF,
     clBlue = 0xFF0000,
 };
