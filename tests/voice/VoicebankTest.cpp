@@ -1,4 +1,4 @@
-#include "Voicebank.h"
+#include "voice/Voicebank.h"
 
 #include <gtest/gtest.h>
 
