@@ -5,8 +5,7 @@
 #include "ComDevice.h"
 #include "ComThread.h"
 
-std::int32_t BaudRateToInt(TBaudRate rate)
-{
+std::int32_t BaudRateToInt(TBaudRate rate) {
     static constexpr std::int32_t rates[] = {0,     110,   300,   600,   1200,  2400,   4800,   9600,
                                              14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
     return rate >= br110 && rate <= br256000 ? rates[rate] : 0;
@@ -14,10 +13,11 @@ std::int32_t BaudRateToInt(TBaudRate rate)
 
 TCustomComPort::TCustomComPort() = default;
 
-TCustomComPort::~TCustomComPort() { Close(); }
+TCustomComPort::~TCustomComPort() {
+    Close();
+}
 
-void TCustomComPort::Open()
-{
+void TCustomComPort::Open() {
     if (connected_)
         return;
     device_ = std::make_unique<ComDevice>(port_);
@@ -34,16 +34,14 @@ void TCustomComPort::Open()
     ReadModemStatus();
 }
 
-void TCustomComPort::ReadModemStatus()
-{
+void TCustomComPort::ReadModemStatus() {
     // Once for each of CTS, DSR and RLSD, as the line-state listeners would be told of them; nobody
     // listens here, but a device that fails the query still fails Open with error 11.
     for (int line = 0; line < 3; ++line)
         device_->ModemLines();
 }
 
-void TCustomComPort::Close()
-{
+void TCustomComPort::Close() {
     if (!connected_)
         return;
     thread_.reset();
@@ -51,14 +49,12 @@ void TCustomComPort::Close()
     connected_ = false;
 }
 
-void TCustomComPort::SetConnected(bool value)
-{
+void TCustomComPort::SetConnected(bool value) {
     if (value != connected_)
         value ? Open() : Close();
 }
 
-void TCustomComPort::SetPort(const std::string& name)
-{
+void TCustomComPort::SetPort(const std::string& name) {
     if (name == port_)
         return;
     port_ = name;
@@ -68,44 +64,52 @@ void TCustomComPort::SetPort(const std::string& name)
     }
 }
 
-template <typename T> void TCustomComPort::StoreLineSetting(T& field, T value)
-{
+template <typename T>
+void TCustomComPort::StoreLineSetting(T& field, T value) {
     if (field == value)
         return;
     field = value;
     ApplyDCB();
 }
 
-void TCustomComPort::SetBaudRate(TBaudRate value) { StoreLineSetting(baudRate_, value); }
-void TCustomComPort::SetCustomBaudRate(std::int32_t value) { StoreLineSetting(customBaudRate_, value); }
-void TCustomComPort::SetDataBits(TDataBits value) { StoreLineSetting(dataBits_, value); }
-void TCustomComPort::SetStopBits(TStopBits value) { StoreLineSetting(stopBits_, value); }
-void TCustomComPort::SetDiscardNull(bool value) { StoreLineSetting(discardNull_, value); }
-void TCustomComPort::SetEventChar(char value) { StoreLineSetting(eventChar_, value); }
+void TCustomComPort::SetBaudRate(TBaudRate value) {
+    StoreLineSetting(baudRate_, value);
+}
+void TCustomComPort::SetCustomBaudRate(std::int32_t value) {
+    StoreLineSetting(customBaudRate_, value);
+}
+void TCustomComPort::SetDataBits(TDataBits value) {
+    StoreLineSetting(dataBits_, value);
+}
+void TCustomComPort::SetStopBits(TStopBits value) {
+    StoreLineSetting(stopBits_, value);
+}
+void TCustomComPort::SetDiscardNull(bool value) {
+    StoreLineSetting(discardNull_, value);
+}
+void TCustomComPort::SetEventChar(char value) {
+    StoreLineSetting(eventChar_, value);
+}
 
-void TCustomComPort::SetSyncMethod(TSyncMethod value)
-{
+void TCustomComPort::SetSyncMethod(TSyncMethod value) {
     if (connected_)
         throw EComPort(CError_ConnChangeProp);
     syncMethod_ = value;
 }
 
-void TCustomComPort::SetEventThreadPriority(TThreadPriority value)
-{
+void TCustomComPort::SetEventThreadPriority(TThreadPriority value) {
     if (connected_)
         throw EComPort(CError_ConnChangeProp);
     eventThreadPriority_ = value;
 }
 
-void TCustomComPort::SetBuffer(const TComBuffer& value)
-{
+void TCustomComPort::SetBuffer(const TComBuffer& value) {
     buffer_.inputSize_ = value.inputSize_;
     buffer_.outputSize_ = value.outputSize_;
     ApplyBuffer();
 }
 
-void TCustomComPort::SetParity(const TComParity& value)
-{
+void TCustomComPort::SetParity(const TComParity& value) {
     parity_.bits_ = value.bits_;
     parity_.check_ = value.check_;
     parity_.replace_ = value.replace_;
@@ -113,8 +117,7 @@ void TCustomComPort::SetParity(const TComParity& value)
     ApplyDCB();
 }
 
-void TCustomComPort::SetTimeouts(const TComTimeouts& value)
-{
+void TCustomComPort::SetTimeouts(const TComTimeouts& value) {
     timeouts_.readInterval_ = value.readInterval_;
     timeouts_.readTotalMultiplier_ = value.readTotalMultiplier_;
     timeouts_.readTotalConstant_ = value.readTotalConstant_;
@@ -123,8 +126,7 @@ void TCustomComPort::SetTimeouts(const TComTimeouts& value)
     ApplyTimeouts();
 }
 
-void TCustomComPort::SetFlowControl(const TComFlowControl& value)
-{
+void TCustomComPort::SetFlowControl(const TComFlowControl& value) {
     TComFlowControl& f = flowControl_;
     f.outCTSFlow_ = value.outCTSFlow_;
     f.outDSRFlow_ = value.outDSRFlow_;
@@ -139,45 +141,43 @@ void TCustomComPort::SetFlowControl(const TComFlowControl& value)
     ApplyDCB();
 }
 
-void TCustomComPort::BeginUpdate() { ++updateCount_; }
+void TCustomComPort::BeginUpdate() {
+    ++updateCount_;
+}
 
-void TCustomComPort::EndUpdate()
-{
+void TCustomComPort::EndUpdate() {
     if (updateCount_ == 0)
         return;
     if (--updateCount_ == 0 && connected_)
         SetupComPort();
 }
 
-bool TCustomComPort::CanApply() const { return connected_ && updateCount_ == 0; }
+bool TCustomComPort::CanApply() const {
+    return connected_ && updateCount_ == 0;
+}
 
-void TCustomComPort::ApplyBuffer()
-{
+void TCustomComPort::ApplyBuffer() {
     if (CanApply())
         device_->ApplyBuffer(buffer_.InputSize(), buffer_.OutputSize());
 }
 
-void TCustomComPort::ApplyDCB()
-{
+void TCustomComPort::ApplyDCB() {
     if (CanApply())
         device_->ApplyLine(LineSettings());
 }
 
-void TCustomComPort::ApplyTimeouts()
-{
+void TCustomComPort::ApplyTimeouts() {
     if (CanApply())
         device_->ApplyTimeouts(TimeoutValues());
 }
 
-void TCustomComPort::SetupComPort()
-{
+void TCustomComPort::SetupComPort() {
     device_->ApplyBuffer(buffer_.InputSize(), buffer_.OutputSize());
     device_->ApplyLine(LineSettings());
     device_->ApplyTimeouts(TimeoutValues());
 }
 
-ComLineSettings TCustomComPort::LineSettings() const
-{
+ComLineSettings TCustomComPort::LineSettings() const {
     ComLineSettings line;
     line.bitsPerSecond = baudRate_ == brCustom ? customBaudRate_ : BaudRateToInt(baudRate_);
     line.dataBits = dataBits_;
@@ -195,38 +195,34 @@ ComLineSettings TCustomComPort::LineSettings() const
     return line;
 }
 
-ComTimeoutValues TCustomComPort::TimeoutValues() const
-{
+ComTimeoutValues TCustomComPort::TimeoutValues() const {
     // The device keeps them as unsigned 32-bit values: -1 is the largest.
     const TComTimeouts& t = timeouts_;
     return {static_cast<std::uint32_t>(t.ReadInterval()), static_cast<std::uint32_t>(t.ReadTotalMultiplier()),
-            static_cast<std::uint32_t>(t.ReadTotalConstant()), static_cast<std::uint32_t>(t.WriteTotalMultiplier()),
+            static_cast<std::uint32_t>(t.ReadTotalConstant()),
+            static_cast<std::uint32_t>(t.WriteTotalMultiplier()),
             static_cast<std::uint32_t>(t.WriteTotalConstant())};
 }
 
-void TCustomComPort::ClearBuffer(bool input, bool output)
-{
+void TCustomComPort::ClearBuffer(bool input, bool output) {
     if (!connected_)
         throw EComPort(CError_PurgeFailed, EBADF);
     device_->Purge(input, output);
 }
 
-std::int32_t TCustomComPort::Write(const void* buffer, std::int32_t count)
-{
+std::int32_t TCustomComPort::Write(const void* buffer, std::int32_t count) {
     if (!connected_)
         throw EComPort(CError_WriteFailed, EBADF);
     return device_->Write(buffer, count);
 }
 
-std::int32_t TCustomComPort::Read(void* buffer, std::int32_t count)
-{
+std::int32_t TCustomComPort::Read(void* buffer, std::int32_t count) {
     if (!connected_)
         throw EComPort(CError_ReadFailed, EBADF);
     return device_->Read(buffer, count);
 }
 
-std::int32_t TCustomComPort::InputCount()
-{
+std::int32_t TCustomComPort::InputCount() {
     if (!connected_)
         throw EComPort(CError_ClearComFailed, EBADF);
     return device_->InputCount();

@@ -42,7 +42,9 @@ enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest,
 
 // A set of TComEvent: bit n stands for the event of ordinal n.
 using TComEvents = std::uint16_t;
-constexpr TComEvents ComEvent(TComEvent event) { return static_cast<TComEvents>(1u << event); }
+constexpr TComEvents ComEvent(TComEvent event) {
+    return static_cast<TComEvents>(1u << event);
+}
 constexpr TComEvents AllComEvents = 0x3FF;
 
 // Bits per second of a rate other than brCustom.
@@ -210,7 +212,8 @@ private:
     friend class TCustomComPort;
     explicit TComFlowControl(TCustomComPort* port) : port_(port) {}
     void Changed();
-    template <typename T> void Store(T& field, T value);
+    template <typename T>
+    void Store(T& field, T value);
 
     TCustomComPort* port_ = nullptr;
     bool outCTSFlow_ = false;
@@ -309,7 +312,8 @@ private:
     ComLineSettings LineSettings() const;
     ComTimeoutValues TimeoutValues() const;
     void ReadModemStatus();
-    template <typename T> void StoreLineSetting(T& field, T value);
+    template <typename T>
+    void StoreLineSetting(T& field, T value);
 
     std::unique_ptr<TComThread> thread_;
     std::unique_ptr<ComDevice> device_;

@@ -52,8 +52,8 @@ public:
     ComDevice& operator=(const ComDevice&) = delete;
 
     void ApplyBuffer(std::int32_t inputSize, std::int32_t outputSize); // error 9
-    void ApplyLine(const ComLineSettings& line);                         // error 7
-    void ApplyTimeouts(const ComTimeoutValues& timeouts);                // error 8
+    void ApplyLine(const ComLineSettings& line);                       // error 7
+    void ApplyTimeouts(const ComTimeoutValues& timeouts);              // error 8
     const ComTimeoutValues& Timeouts() const { return timeouts_; }
 
     std::int32_t Read(void* buffer, std::int32_t count);        // error 3

@@ -39,8 +39,7 @@ constexpr StandardSpeed standardSpeeds[] = {
     {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
 };
 
-bool FindSpeedCode(std::int32_t bitsPerSecond, speed_t& code)
-{
+bool FindSpeedCode(std::int32_t bitsPerSecond, speed_t& code) {
     for (const StandardSpeed& s : standardSpeeds)
         if (s.bitsPerSecond == bitsPerSecond) {
             code = s.code;
@@ -50,18 +49,19 @@ bool FindSpeedCode(std::int32_t bitsPerSecond, speed_t& code)
 }
 
 // Modem-line and serial-driver ioctls that a device lacks (a pseudo-terminal, some adapters).
-bool Unsupported(int error) { return error == ENOTTY || error == EINVAL; }
+bool Unsupported(int error) {
+    return error == ENOTTY || error == EINVAL;
+}
 
-timespec ToTimespec(Clock::duration d)
-{
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(d, Clock::duration::zero()));
+timespec ToTimespec(Clock::duration d) {
+    const auto ns =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(d, Clock::duration::zero()));
     return {static_cast<time_t>(ns.count() / 1000000000), static_cast<long>(ns.count() % 1000000000)};
 }
 
 // Waits for events on fd until deadline (none: no limit). Returns the reported events, 0 at the
 // deadline.
-short WaitFor(int fd, short events, const Clock::time_point* deadline)
-{
+short WaitFor(int fd, short events, const Clock::time_point* deadline) {
     for (;;) {
         pollfd p{fd, events, 0};
         timespec limit{};
@@ -77,8 +77,7 @@ short WaitFor(int fd, short events, const Clock::time_point* deadline)
     }
 }
 
-Clock::time_point After(Clock::time_point start, std::uint64_t milliseconds)
-{
+Clock::time_point After(Clock::time_point start, std::uint64_t milliseconds) {
     // Deadlines beyond any real wait (up to 2^64 ms) are clamped rather than overflowing the clock.
     constexpr std::uint64_t limit = 1000ull * 3600 * 24 * 365 * 100;
     return start + std::chrono::milliseconds(std::min(milliseconds, limit));
@@ -97,8 +96,7 @@ struct ComDevice::State {
     bool restoreSerialFlags = false;
     int savedSerialFlags = 0;
 
-    [[noreturn]] void Fail(std::int32_t code, int error) const
-    {
+    [[noreturn]] void Fail(std::int32_t code, int error) const {
         throw EComPort(code, error, ComErrorHint(error, path));
     }
     void SetLowLatency();
@@ -106,8 +104,7 @@ struct ComDevice::State {
     std::int32_t DropNulls(unsigned char* bytes, std::int32_t count) const;
 };
 
-ComDevice::ComDevice(const std::string& portName) : state_(std::make_unique<State>())
-{
+ComDevice::ComDevice(const std::string& portName) : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.path = DevicePathOf(portName);
     s.fd = open(s.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -127,8 +124,7 @@ ComDevice::ComDevice(const std::string& portName) : state_(std::make_unique<Stat
     s.SetLowLatency();
 }
 
-ComDevice::~ComDevice()
-{
+ComDevice::~ComDevice() {
     State& s = *state_;
     if (s.restoreSerialFlags) {
         serial_struct serial{};
@@ -141,8 +137,7 @@ ComDevice::~ComDevice()
     close(s.fd);
 }
 
-void ComDevice::State::SetLowLatency()
-{
+void ComDevice::State::SetLowLatency() {
     // Best effort: without it USB-serial adapters hold every answer back for up to 16 ms.
     serial_struct serial{};
     if (ioctl(fd, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY) != 0)
@@ -155,14 +150,12 @@ void ComDevice::State::SetLowLatency()
     }
 }
 
-void ComDevice::ApplyBuffer(std::int32_t, std::int32_t)
-{
+void ComDevice::ApplyBuffer(std::int32_t, std::int32_t) {
     // A terminal's queues have fixed sizes: there is nothing to recommend. The sizes stay stored in
     // the port all the same.
 }
 
-void ComDevice::ApplyLine(const ComLineSettings& line)
-{
+void ComDevice::ApplyLine(const ComLineSettings& line) {
     State& s = *state_;
     termios t{};
     if (tcgetattr(s.fd, &t) != 0)
@@ -177,11 +170,20 @@ void ComDevice::ApplyLine(const ComLineSettings& line)
     static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
     t.c_cflag |= sizes[line.dataBits];
     switch (line.parity) {
-    case prNone: break;
-    case prOdd: t.c_cflag |= PARENB | PARODD; break;
-    case prEven: t.c_cflag |= PARENB; break;
-    case prMark: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case prSpace: t.c_cflag |= PARENB | CMSPAR; break;
+    case prNone:
+        break;
+    case prOdd:
+        t.c_cflag |= PARENB | PARODD;
+        break;
+    case prEven:
+        t.c_cflag |= PARENB;
+        break;
+    case prMark:
+        t.c_cflag |= PARENB | CMSPAR | PARODD;
+        break;
+    case prSpace:
+        t.c_cflag |= PARENB | CMSPAR;
+        break;
     }
     if (line.parityCheck && line.parity != prNone)
         t.c_iflag |= INPCK;
@@ -221,8 +223,7 @@ void ComDevice::ApplyLine(const ComLineSettings& line)
     s.SetModemLines(line.controlDTR, line.controlRTS);
 }
 
-void ComDevice::State::SetModemLines(TDTRFlowControl dtr, TRTSFlowControl rts)
-{
+void ComDevice::State::SetModemLines(TDTRFlowControl dtr, TRTSFlowControl rts) {
     // Only a change touches the lines, so that a speed change is one call on the device.
     if (modemLinesApplied && dtr == appliedDTR && rts == appliedRTS)
         return;
@@ -239,17 +240,17 @@ void ComDevice::State::SetModemLines(TDTRFlowControl dtr, TRTSFlowControl rts)
     appliedRTS = rts;
 }
 
-void ComDevice::ApplyTimeouts(const ComTimeoutValues& timeouts) { timeouts_ = timeouts; }
+void ComDevice::ApplyTimeouts(const ComTimeoutValues& timeouts) {
+    timeouts_ = timeouts;
+}
 
-std::int32_t ComDevice::State::DropNulls(unsigned char* bytes, std::int32_t count) const
-{
+std::int32_t ComDevice::State::DropNulls(unsigned char* bytes, std::int32_t count) const {
     if (!discardNull)
         return count;
     return static_cast<std::int32_t>(std::remove(bytes, bytes + count, 0) - bytes);
 }
 
-std::int32_t ComDevice::Read(void* buffer, std::int32_t count)
-{
+std::int32_t ComDevice::Read(void* buffer, std::int32_t count) {
     State& s = *state_;
     if (count <= 0)
         return 0;
@@ -259,7 +260,8 @@ std::int32_t ComDevice::Read(void* buffer, std::int32_t count)
     const bool returnAtOnce = t.readInterval == 0xFFFFFFFF && !hasTotal;
     const Clock::time_point start = Clock::now();
     const Clock::time_point totalDeadline =
-        After(start, std::uint64_t{t.readTotalMultiplier} * static_cast<std::uint64_t>(count) + t.readTotalConstant);
+        After(start,
+              std::uint64_t{t.readTotalMultiplier} * static_cast<std::uint64_t>(count) + t.readTotalConstant);
     Clock::time_point lastByte{};
     std::int32_t got = 0;
     bool hungUp = false;
@@ -301,8 +303,7 @@ std::int32_t ComDevice::Read(void* buffer, std::int32_t count)
     }
 }
 
-std::int32_t ComDevice::Write(const void* buffer, std::int32_t count)
-{
+std::int32_t ComDevice::Write(const void* buffer, std::int32_t count) {
     State& s = *state_;
     if (count <= 0)
         return 0;
@@ -347,7 +348,7 @@ std::int32_t ComDevice::Write(const void* buffer, std::int32_t count)
         const auto now = Clock::now();
         if (limit && now >= deadline)
             break;
-        auto pause = byteTime * std::max(queued, 1);
+        Clock::duration pause = byteTime * std::max(queued, 1);
         if (limit)
             pause = std::min<Clock::duration>(pause, deadline - now);
         std::this_thread::sleep_for(pause);
@@ -355,8 +356,7 @@ std::int32_t ComDevice::Write(const void* buffer, std::int32_t count)
     return written;
 }
 
-void ComDevice::Purge(bool input, bool output)
-{
+void ComDevice::Purge(bool input, bool output) {
     State& s = *state_;
     if (!input && !output)
         return;
@@ -365,16 +365,14 @@ void ComDevice::Purge(bool input, bool output)
         s.Fail(CError_PurgeFailed, errno);
 }
 
-std::int32_t ComDevice::InputCount()
-{
+std::int32_t ComDevice::InputCount() {
     int queued = 0;
     if (ioctl(state_->fd, FIONREAD, &queued) != 0)
         state_->Fail(CError_ClearComFailed, errno);
     return queued;
 }
 
-ComModemLines ComDevice::ModemLines()
-{
+ComModemLines ComDevice::ModemLines() {
     int lines = 0;
     if (ioctl(state_->fd, TIOCMGET, &lines) != 0) {
         if (Unsupported(errno))

@@ -4,8 +4,7 @@
 
 namespace {
 
-const char* TextOf(std::int32_t errorCode)
-{
+const char* TextOf(std::int32_t errorCode) {
     static const char* const texts[] = {
         "Unable to open com port",
         "WriteFile function failed",
@@ -39,8 +38,7 @@ const char* TextOf(std::int32_t errorCode)
 } // namespace
 
 EComPort::EComPort(std::int32_t errorCode, std::int32_t osErrorCode, const std::string& hint)
-    : errorCode_(errorCode), osErrorCode_(osErrorCode), message_(TextOf(errorCode))
-{
+    : errorCode_(errorCode), osErrorCode_(osErrorCode), message_(TextOf(errorCode)) {
     if (osErrorCode_ != -1)
         message_ += " (win error code: " + std::to_string(osErrorCode_) + ")";
     if (!hint.empty())

@@ -8,8 +8,7 @@
 namespace {
 
 // The group that owns the device (dialout on most systems), which the user must join.
-std::string DeviceGroup(const std::string& devicePath)
-{
+std::string DeviceGroup(const std::string& devicePath) {
     struct stat info {};
     if (stat(devicePath.c_str(), &info) == 0 && info.st_gid != 0) {
         std::vector<char> buffer(16384);
@@ -23,8 +22,7 @@ std::string DeviceGroup(const std::string& devicePath)
 
 } // namespace
 
-std::string ComErrorHint(int error, const std::string& devicePath)
-{
+std::string ComErrorHint(int error, const std::string& devicePath) {
     switch (error) {
     case EACCES:
     case EPERM: {
@@ -40,7 +38,8 @@ std::string ComErrorHint(int error, const std::string& devicePath)
     case ENXIO:
         return "Устройство " + devicePath + " не найдено. Проверьте, что адаптер подключён к компьютеру.";
     case EIO:
-        return "Связь с устройством " + devicePath + " прервана. Проверьте, что адаптер подключён к компьютеру.";
+        return "Связь с устройством " + devicePath +
+               " прервана. Проверьте, что адаптер подключён к компьютеру.";
     default:
         return {};
     }

@@ -3,13 +3,13 @@
 
 #include "ComSpeed_lin.h"
 
+#include <asm/ioctls.h>
 #include <asm/termbits.h>
 #include <cerrno>
 
 extern "C" int ioctl(int fd, unsigned long request, ...) noexcept;
 
-int SetOtherSpeed(int fd, std::int32_t bitsPerSecond)
-{
+int SetOtherSpeed(int fd, std::int32_t bitsPerSecond) {
     termios2 t{};
     if (ioctl(fd, TCGETS2, &t) != 0)
         return errno;
@@ -22,8 +22,7 @@ int SetOtherSpeed(int fd, std::int32_t bitsPerSecond)
     return 0;
 }
 
-std::int32_t ReadOutputSpeed(int fd)
-{
+std::int32_t ReadOutputSpeed(int fd) {
     termios2 t{};
     if (ioctl(fd, TCGETS2, &t) != 0)
         return -1;

@@ -4,14 +4,12 @@
 
 TComThread::TComThread(ComDevice& device) : device_(device), thread_([this] { Execute(); }) {}
 
-TComThread::~TComThread()
-{
+TComThread::~TComThread() {
     Stop();
     thread_.join();
 }
 
-void TComThread::Stop()
-{
+void TComThread::Stop() {
     {
         std::lock_guard lock(mutex_);
         stopped_ = true;
@@ -19,8 +17,7 @@ void TComThread::Stop()
     stopSignal_.notify_all();
 }
 
-void TComThread::Execute()
-{
+void TComThread::Execute() {
     {
         std::unique_lock lock(mutex_);
         stopSignal_.wait(lock, [this] { return stopped_; });

@@ -13,15 +13,13 @@ namespace {
 
 // Serial-core ports report the UART they found in "type"; 0 means none is there, which is how
 // the kernel leaves the ttyS ports that a PC does not have.
-bool UartAbsent(const std::filesystem::path& tty)
-{
+bool UartAbsent(const std::filesystem::path& tty) {
     std::ifstream file(tty / "type");
     int type = -1;
     return file >> type && type == 0;
 }
 
-bool IsSerialPort(const std::filesystem::path& tty, const std::string& name)
-{
+bool IsSerialPort(const std::filesystem::path& tty, const std::string& name) {
     std::error_code error;
     // Virtual terminals, the console and pseudo-terminals have no hardware device behind them.
     if (!std::filesystem::exists(tty / "device", error))
@@ -31,17 +29,15 @@ bool IsSerialPort(const std::filesystem::path& tty, const std::string& name)
     return !UartAbsent(tty);
 }
 
-bool LessIgnoringCase(const std::string& a, const std::string& b)
-{
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) < std::tolower(y);
-    });
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
 }
 
 } // namespace
 
-void EnumComPorts(std::vector<std::string>& list, const std::filesystem::path& sysClassTty)
-{
+void EnumComPorts(std::vector<std::string>& list, const std::filesystem::path& sysClassTty) {
     std::vector<std::string> found;
     std::error_code error;
     std::filesystem::directory_iterator entries(sysClassTty, error);
@@ -56,4 +52,6 @@ void EnumComPorts(std::vector<std::string>& list, const std::filesystem::path& s
     list = std::move(found);
 }
 
-void EnumComPorts(std::vector<std::string>& list) { EnumComPorts(list, "/sys/class/tty"); }
+void EnumComPorts(std::vector<std::string>& list) {
+    EnumComPorts(list, "/sys/class/tty");
+}

@@ -5,16 +5,14 @@
 
 namespace {
 
-bool AllDigits(const std::string& text)
-{
+bool AllDigits(const std::string& text) {
     return !text.empty() && text.size() <= 9 &&
            std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
 } // namespace
 
-std::string DevicePathOf(const std::string& portName)
-{
+std::string DevicePathOf(const std::string& portName) {
     if (portName.find('/') != std::string::npos)
         return portName;
     // Port names are case-insensitive, as the settings file may have stored "com2".
@@ -27,8 +25,7 @@ std::string DevicePathOf(const std::string& portName)
     return "/dev/" + portName;
 }
 
-std::string PortNameOf(const std::string& ttyName)
-{
+std::string PortNameOf(const std::string& ttyName) {
     if (ttyName.rfind("ttyS", 0) == 0 && AllDigits(ttyName.substr(4)))
         return "COM" + std::to_string(std::stol(ttyName.substr(4)) + 1);
     return ttyName;
