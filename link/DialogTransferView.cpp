@@ -3,21 +3,19 @@
 #include "link/ReadWriteAction.h"
 #include "link/SynchronizedThread.h"
 
-#include <QLabel>
 #include <QProgressBar>
 
 #include <utility>
 
-DialogTransferView::DialogTransferView(SynchronizedThread& worker,
-                                       std::function<void(const QString&)> setStatusPanel2)
-    : worker_(worker), setStatusPanel2_(std::move(setStatusPanel2)) {}
+DialogTransferView::DialogTransferView(std::function<void(const QString&)> setStatusPanel2)
+    : setStatusPanel2_(std::move(setStatusPanel2)) {}
 
 namespace {
 
 // Runs on the GUI thread, where the dialog is created and destroyed.
 template <typename Change>
-void ChangeDialog(SynchronizedThread& worker, Change change) {
-    worker.Synchronize([&] {
+void ChangeDialog(Change change) {
+    SynchronizedThread::Synchronize([&] {
         if (TFormReadWriteAtion* dialog = FormReadWriteAtion.load(std::memory_order_acquire))
             change(*dialog);
     });
@@ -27,15 +25,15 @@ void ChangeDialog(SynchronizedThread& worker, Change change) {
 
 void DialogTransferView::SetActionCaption(const std::string& caption) {
     const QString text = QString::fromStdString(caption);
-    ChangeDialog(worker_, [&](TFormReadWriteAtion& dialog) { dialog.ActionName->setText(text); });
+    ChangeDialog([&](TFormReadWriteAtion& dialog) { dialog.SetActionCaption(text); });
 }
 
 void DialogTransferView::SetActionColor(TColor color) {
-    ChangeDialog(worker_, [&](TFormReadWriteAtion& dialog) { dialog.SetActionColor(color); });
+    ChangeDialog([&](TFormReadWriteAtion& dialog) { dialog.SetActionColor(color); });
 }
 
 void DialogTransferView::SetProgressMax(std::int32_t maximum) {
-    ChangeDialog(worker_, [&](TFormReadWriteAtion& dialog) {
+    ChangeDialog([&](TFormReadWriteAtion& dialog) {
         dialog.ProgressBar->setMaximum(maximum);
         maximum_ = dialog.ProgressBar->maximum();
         shownPosition_ = dialog.ProgressBar->value();
@@ -46,7 +44,7 @@ void DialogTransferView::SetProgressMax(std::int32_t maximum) {
 void DialogTransferView::SetProgressPosition(std::int32_t position) {
     if (!ChangesBar(position))
         return;
-    ChangeDialog(worker_, [&](TFormReadWriteAtion& dialog) {
+    ChangeDialog([&](TFormReadWriteAtion& dialog) {
         dialog.ProgressBar->setValue(position);
         shownPosition_ = dialog.ProgressBar->value();
     });
@@ -71,5 +69,5 @@ bool DialogTransferView::CancelFlag() const {
 
 void DialogTransferView::SetStatusPanel2(const std::string& text) {
     const QString panelText = QString::fromStdString(text);
-    worker_.Synchronize([&] { setStatusPanel2_(panelText); });
+    SynchronizedThread::Synchronize([&] { setStatusPanel2_(panelText); });
 }

@@ -6,15 +6,14 @@
 
 #include <functional>
 
-class SynchronizedThread;
-
 // The progress dialog in FormReadWriteAtion and the main window's status panel 2 as the protocol sees
-// them: each change is handed to the GUI thread, and the calling worker waits until it is done.
+// them: each change is handed to the GUI thread (SynchronizedThread::Synchronize), and the calling worker
+// waits until it is done.
 // Progress positions that would not move the bar by a pixel are not handed over at all, so that a
 // transfer is paced by the line and not by the window.
 class DialogTransferView : public TransferView {
 public:
-    DialogTransferView(SynchronizedThread& worker, std::function<void(const QString&)> setStatusPanel2);
+    explicit DialogTransferView(std::function<void(const QString&)> setStatusPanel2);
 
     void SetActionCaption(const std::string& caption) override;
     void SetActionColor(TColor color) override;
@@ -26,7 +25,6 @@ public:
 private:
     bool ChangesBar(std::int32_t position) const;
 
-    SynchronizedThread& worker_;
     std::function<void(const QString&)> setStatusPanel2_;
     // What the bar shows, as last handed over; written on the GUI thread while the worker waits.
     std::int32_t shownPosition_ = 0;

@@ -7,12 +7,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 std::atomic<TFormReadWriteAtion*> FormReadWriteAtion{nullptr};
 
 namespace {
 
 constexpr int kClientWidth = 376;
 constexpr int kClientHeight = 113;
+constexpr int kLabelHeight = 30; // two lines, down to the bar
 
 QColor ToQColor(TColor color, const QPalette& palette) {
     if (color == TColor::clWindowText)
@@ -27,19 +30,16 @@ TFormReadWriteAtion::TFormReadWriteAtion(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("FormReadWriteAtion");
     setWindowTitle("Передача данных");
-    setFixedSize(kClientWidth, kClientHeight);
     QFont dialogFont("MS Sans Serif");
     dialogFont.setPixelSize(11);
     setFont(dialogFont);
 
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName("Bevel1");
-    Bevel1->setGeometry(0, 0, kClientWidth, kClientHeight);
     Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
 
     ProgressBar = new QProgressBar(this);
     ProgressBar->setObjectName("ProgressBar");
-    ProgressBar->setGeometry(16, 52, 345, 16);
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
@@ -47,7 +47,7 @@ TFormReadWriteAtion::TFormReadWriteAtion(QWidget* parent)
     // As wide as the bar and wrapping, so that a port error's second line stays readable.
     ActionName = new QLabel(this);
     ActionName->setObjectName("ActionName");
-    ActionName->setGeometry(16, 20, 345, 30);
+    ActionName->setGeometry(16, 20, 345, kLabelHeight);
     ActionName->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ActionName->setWordWrap(true);
     QFont bold = ActionName->font();
@@ -56,20 +56,34 @@ TFormReadWriteAtion::TFormReadWriteAtion(QWidget* parent)
 
     CompareConfCheckBox = new QCheckBox("Сравнить данные после программирования", this);
     CompareConfCheckBox->setObjectName("CompareConfCheckBox");
-    CompareConfCheckBox->setGeometry(16, 88, 257, 17);
     CompareConfCheckBox->setChecked(true);
     CompareConfCheckBox->hide();
 
     Button1 = new QPushButton("Отмена", this);
     Button1->setObjectName("Button1");
-    Button1->setGeometry(288, 80, 75, 25);
     connect(Button1, &QPushButton::clicked, this, &TFormReadWriteAtion::Button1Click);
     setTabOrder(CompareConfCheckBox, Button1);
+    PlaceControls(0);
     Button1->setFocus();
 }
 
 void TFormReadWriteAtion::Button1Click() {
     CancelFlag.store(true);
+}
+
+void TFormReadWriteAtion::SetActionCaption(const QString& caption) {
+    ActionName->setText(caption);
+    const int needed = ActionName->heightForWidth(ActionName->width());
+    ActionName->resize(ActionName->width(), std::max(kLabelHeight, needed));
+    PlaceControls(std::max(0, needed - kLabelHeight));
+}
+
+void TFormReadWriteAtion::PlaceControls(int extraHeight) {
+    setFixedSize(kClientWidth, kClientHeight + extraHeight);
+    Bevel1->setGeometry(0, 0, kClientWidth, kClientHeight + extraHeight);
+    ProgressBar->setGeometry(16, 52 + extraHeight, 345, 16);
+    CompareConfCheckBox->setGeometry(16, 88 + extraHeight, 257, 17);
+    Button1->setGeometry(288, 80 + extraHeight, 75, 25);
 }
 
 void TFormReadWriteAtion::SetActionColor(TColor color) {

@@ -27,12 +27,18 @@ public:
     std::atomic<bool> CancelFlag{false}; // set by Button1Click, never cleared
 
     void Button1Click();
+    // A caption longer than the label's two lines (a port error with its advice) makes the dialog taller
+    // rather than hiding the end of the message.
+    void SetActionCaption(const QString& caption);
     void SetActionColor(TColor color);
 
 protected:
     // Escape and the window manager's close request count as a click on the button: only the worker
     // closes the dialog, once the transfer has stopped.
     void reject() override;
+
+private:
+    void PlaceControls(int extraHeight);
 };
 
 // The dialog of the transfer in progress, or null. Published by the GUI thread once the dialog exists;

@@ -1,5 +1,7 @@
 #include "link/SynchronizedThread.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 SynchronizedThread::SynchronizedThread(QObject* parent) : QThread(parent) {}
@@ -9,10 +11,16 @@ SynchronizedThread::~SynchronizedThread() {
 }
 
 void SynchronizedThread::Synchronize(const std::function<void()>& job) {
-    if (QThread::currentThread() == thread()) {
+    QThread* const current = QThread::currentThread();
+    if (auto* worker = dynamic_cast<SynchronizedThread*>(current))
+        worker->HandOverAndWait(job);
+    else if (current == QCoreApplication::instance()->thread())
         job();
-        return;
-    }
+    else // any other thread: an ordinary blocking call, as nothing waits for such a thread in WaitFor
+        QMetaObject::invokeMethod(QCoreApplication::instance(), job, Qt::BlockingQueuedConnection);
+}
+
+void SynchronizedThread::HandOverAndWait(const std::function<void()>& job) {
     HandOver handOver{&job, nullptr};
     {
         std::lock_guard lock(mutex_);

@@ -18,8 +18,8 @@ public:
     ~SynchronizedThread() override; // waits for Execute to return
 
     // Runs job on the GUI thread and returns when it has run; an exception it throws is rethrown here.
-    // Called from the worker (or, running job at once, from the GUI thread itself).
-    void Synchronize(const std::function<void()>& job);
+    // Called on a SynchronizedThread; on the GUI thread job runs at once.
+    static void Synchronize(const std::function<void()>& job);
 
     // GUI thread: returns when Execute has returned, running the worker's hand-overs meanwhile.
     void WaitFor();
@@ -35,6 +35,7 @@ private:
     };
 
     void run() final;
+    void HandOverAndWait(const std::function<void()>& job);
     void ServePending();
 
     std::mutex mutex_;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -18,12 +19,12 @@ namespace {
 // A worker whose Execute is the given function.
 class Worker : public SynchronizedThread {
 public:
-    explicit Worker(std::function<void(Worker&)> body) : body_(std::move(body)) {}
+    explicit Worker(std::function<void()> body) : body_(std::move(body)) {}
     ~Worker() override { WaitFor(); }
 
 private:
-    void Execute() override { body_(*this); }
-    std::function<void(Worker&)> body_;
+    void Execute() override { body_(); }
+    std::function<void()> body_;
 };
 
 class HandOver : public ::testing::Test {};
@@ -34,9 +35,9 @@ TEST_F(HandOver, WaitingForTheWorkerRunsItsHandOversInOrderOnTheGuiThread) {
     QThread* const gui = QThread::currentThread();
     std::vector<int> ran;
     bool allOnGui = true;
-    Worker worker([&](Worker& self) {
+    Worker worker([&] {
         for (int i = 0; i < 200; ++i)
-            self.Synchronize([&, i] {
+            SynchronizedThread::Synchronize([&, i] {
                 allOnGui = allOnGui && QThread::currentThread() == gui;
                 ran.push_back(i);
             });
@@ -56,10 +57,10 @@ TEST_F(HandOver, AnEventLoopServesHandOversUntilTheWorkerEndsIt) {
     QEventLoop modal;
     int afterLoop = 0;
     {
-        Worker worker([&](Worker& self) {
-            self.Synchronize([&] { modal.quit(); });
+        Worker worker([&] {
+            SynchronizedThread::Synchronize([&] { modal.quit(); });
             for (int i = 0; i < 50; ++i)
-                self.Synchronize([&] { ++afterLoop; });
+                SynchronizedThread::Synchronize([&] { ++afterLoop; });
         });
         worker.start();
         QTimer guard;
@@ -73,9 +74,9 @@ TEST_F(HandOver, AnEventLoopServesHandOversUntilTheWorkerEndsIt) {
 
 TEST_F(HandOver, AnExceptionOnTheGuiThreadReachesTheWorker) {
     std::string caught;
-    Worker worker([&](Worker& self) {
+    Worker worker([&] {
         try {
-            self.Synchronize([] { throw std::runtime_error("widget gone"); });
+            SynchronizedThread::Synchronize([] { throw std::runtime_error("widget gone"); });
         } catch (const std::runtime_error& e) {
             caught = e.what();
         }
@@ -85,13 +86,26 @@ TEST_F(HandOver, AnExceptionOnTheGuiThreadReachesTheWorker) {
     EXPECT_EQ(caught, "widget gone");
 }
 
-TEST_F(HandOver, TheGuiThreadMayWaitForAWorkerThatNeverStartedOrHandsOverItself) {
+TEST_F(HandOver, OnTheGuiThreadAHandOverRunsAtOnceAndAnUnstartedWorkerEndsQuietly) {
     bool ran = false;
-    {
-        Worker idle([](Worker&) {});
-        idle.Synchronize([&] { ran = true; });
-    }
+    SynchronizedThread::Synchronize([&] { ran = true; });
     EXPECT_TRUE(ran);
+    Worker idle([] { FAIL() << "never started"; });
+}
+
+// Threads of other kinds (a test's own, say) get an ordinary blocking call, served by the event loop.
+TEST_F(HandOver, AnyOtherThreadIsServedByTheEventLoop) {
+    QThread* const gui = QThread::currentThread();
+    QThread* ranOn = nullptr;
+    QEventLoop loop;
+    std::unique_ptr<QThread> plain(QThread::create([&] {
+        SynchronizedThread::Synchronize([&] { ranOn = QThread::currentThread(); });
+        SynchronizedThread::Synchronize([&] { loop.quit(); });
+    }));
+    plain->start();
+    loop.exec();
+    plain->wait();
+    EXPECT_EQ(ranOn, gui);
 }
 
 class DialogView : public HandOver {
@@ -99,10 +113,10 @@ protected:
     DialogView() { FormReadWriteAtion.store(&dialog, std::memory_order_release); }
     ~DialogView() override { FormReadWriteAtion.store(nullptr); }
 
-    void RunInWorker(const std::function<void(Worker&, DialogTransferView&)>& body) {
-        Worker worker([&](Worker& self) {
-            DialogTransferView view(self, [&](const QString& text) { panel2 = text; });
-            body(self, view);
+    void RunInWorker(const std::function<void(DialogTransferView&)>& body) {
+        Worker worker([&] {
+            DialogTransferView view([&](const QString& text) { panel2 = text; });
+            body(view);
         });
         worker.start();
         worker.WaitFor();
@@ -113,7 +127,7 @@ protected:
 };
 
 TEST_F(DialogView, CaptionColourAndStatusPanelReachTheWindow) {
-    RunInWorker([](Worker&, DialogTransferView& view) {
+    RunInWorker([](DialogTransferView& view) {
         view.SetActionColor(TColor::clRed);
         view.SetActionCaption("Контроллер не найден на /dev/pts/7");
         view.SetStatusPanel2("QM.07.03");
@@ -125,11 +139,11 @@ TEST_F(DialogView, CaptionColourAndStatusPanelReachTheWindow) {
 
 TEST_F(DialogView, TheCancelFlagIsTheDialogsAndFalseWithoutADialog) {
     std::vector<bool> seen;
-    RunInWorker([&](Worker& self, DialogTransferView& view) {
+    RunInWorker([&](DialogTransferView& view) {
         seen.push_back(view.CancelFlag());
-        self.Synchronize([&] { dialog.Button1->click(); });
+        SynchronizedThread::Synchronize([&] { dialog.Button1->click(); });
         seen.push_back(view.CancelFlag());
-        self.Synchronize([] { FormReadWriteAtion.store(nullptr, std::memory_order_release); });
+        SynchronizedThread::Synchronize([] { FormReadWriteAtion.store(nullptr, std::memory_order_release); });
         seen.push_back(view.CancelFlag());
         view.SetActionCaption("ignored");
     });
@@ -143,7 +157,7 @@ TEST_F(DialogView, ProgressIsHandedOverOnlyWhenTheBarVisiblyMoves) {
     int changes = 0;
     QObject::connect(dialog.ProgressBar, &QProgressBar::valueChanged, [&] { ++changes; });
     constexpr std::int32_t kImage = 539648;
-    RunInWorker([](Worker&, DialogTransferView& view) {
+    RunInWorker([](DialogTransferView& view) {
         for (int pass = 0; pass < 2; ++pass) {
             view.SetProgressPosition(0);
             view.SetProgressMax(kImage);

@@ -95,4 +95,19 @@ TEST_F(ProgressDialog, ActionColoursAreTheStoredBgrValues) {
               QApplication::palette(dialog.ActionName).color(QPalette::WindowText));
 }
 
+TEST_F(ProgressDialog, AMessageTooLongForTwoLinesMakesTheDialogTallerNotCut) {
+    dialog.SetActionCaption("Программирование завершено без проверки");
+    EXPECT_EQ(dialog.size(), QSize(376, 113));
+
+    dialog.SetActionCaption("Ошибка передачи данных\nReadFile function failed (error 5: Input/output error)\n"
+                            "Check the cable and that the adapter is still plugged in, then try again.");
+    const int extra = dialog.height() - 113;
+    EXPECT_GT(extra, 0);
+    EXPECT_GE(dialog.ActionName->height(), dialog.ActionName->heightForWidth(dialog.ActionName->width()));
+    EXPECT_EQ(dialog.ProgressBar->y(), 52 + extra);
+    EXPECT_EQ(dialog.Button1->y(), 80 + extra);
+    EXPECT_EQ(dialog.CompareConfCheckBox->y(), 88 + extra);
+    EXPECT_EQ(dialog.Bevel1->height(), dialog.height());
+}
+
 } // namespace
