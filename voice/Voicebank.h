@@ -8,8 +8,8 @@
 // The controller's voice memory and the 50 voice slots it is packed from.
 // Sample counts are counts of 4-bit IMA ADPCM codes at 8000 samples per second.
 
-inline constexpr std::size_t kImageSize = 539648;   // 0x83C00, the controller's voice memory
-inline constexpr std::size_t kDirectorySize = 300;  // 50 entries of 6 bytes
+inline constexpr std::size_t kImageSize = 539648;  // 0x83C00, the controller's voice memory
+inline constexpr std::size_t kDirectorySize = 300; // 50 entries of 6 bytes
 inline constexpr std::size_t kDirectoryEntrySize = 6;
 inline constexpr std::size_t kDataAreaSize = kImageSize - kDirectorySize;
 inline constexpr std::uint32_t kCapacitySamples = 2 * kDataAreaSize; // 1,078,696: per slot and per bank
@@ -45,6 +45,8 @@ public:
     VoiceBank& operator=(const VoiceBank&) = delete;
 
     const VoiceSlot& Slot(std::uint8_t slot) const;
+    // Entry of the slot as the image's directory states it (not necessarily what UnpackImage takes).
+    SlotDirectoryEntry DirectoryEntry(std::uint8_t slot) const;
     const AdpcmEncoderState& EncoderState() const { return encoder_; }
 
     void ClearImage();
@@ -62,6 +64,9 @@ public:
     static bool CompareImages(const VoiceBank& a, const VoiceBank& b);
 
 private:
+    static void EmptySlot(VoiceSlot& slot);
+    std::uint32_t OccupiedTotal() const;
+
     std::unique_ptr<std::array<VoiceSlot, kSlotCount>> slots_;
     std::unique_ptr<VoiceImage> imageStorage_;
 
