@@ -23,6 +23,7 @@
 // line setting the master's termios shows when a request begins (speed, 8N1, no flow control, raw). A
 // request that fails a check is recorded in Violations() and not answered; a bad line setting is
 // recorded and the request is served all the same. A new identification leaves programming mode.
+// Linux forces 8 data bits and no parity on a pseudo-terminal, so those two cannot be seen here.
 //
 // All methods may be called from any thread while the emulator serves. Nothing is allocated per request.
 namespace emulator {
