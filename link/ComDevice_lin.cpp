@@ -99,7 +99,10 @@ struct ComDevice::State {
     [[noreturn]] void Fail(std::int32_t code, int error) const {
         throw EComPort(code, error, ComErrorHint(error, path));
     }
+    bool lineStatusUnsupported = false;
+
     void SetLowLatency();
+    bool TransmitterEmpty();
     void SetModemLines(TDTRFlowControl dtr, TRTSFlowControl rts);
     std::int32_t DropNulls(unsigned char* bytes, std::int32_t count) const;
 };
@@ -148,6 +151,18 @@ void ComDevice::State::SetLowLatency() {
         restoreSerialFlags = true;
         savedSerialFlags = old;
     }
+}
+
+bool ComDevice::State::TransmitterEmpty() {
+    // The queue count leaves out the UART's own FIFO; the line status tells when that is empty too.
+    // Devices without one (pseudo-terminals, USB adapters) are asked once only.
+    if (lineStatusUnsupported)
+        return true;
+    unsigned int status = 0;
+    if (ioctl(fd, TIOCSERGETLSR, &status) == 0)
+        return (status & TIOCSER_TEMT) != 0;
+    lineStatusUnsupported = Unsupported(errno);
+    return true;
 }
 
 void ComDevice::ApplyBuffer(std::int32_t, std::int32_t) {
@@ -298,8 +313,9 @@ std::int32_t ComDevice::Read(void* buffer, std::int32_t count) {
         const short events = WaitFor(s.fd, POLLIN, limited ? &deadline : nullptr);
         if ((events & POLLNVAL) != 0)
             s.Fail(CError_ReadFailed, EBADF);
-        // After a hang-up report one more read gives the system's error number.
-        hungUp = (events & (POLLHUP | POLLERR)) != 0 && (events & POLLIN) == 0;
+        // After a hang-up report one more read gives the system's error number; a read that then
+        // finds nothing must not lead to polling again, which would report the hang-up at once forever.
+        hungUp = (events & (POLLHUP | POLLERR)) != 0;
     }
 }
 
@@ -340,10 +356,7 @@ std::int32_t ComDevice::Write(const void* buffer, std::int32_t count) {
         int queued = 0;
         if (ioctl(s.fd, TIOCOUTQ, &queued) != 0)
             break;
-        unsigned int lineStatus = TIOCSER_TEMT;
-        if (ioctl(s.fd, TIOCSERGETLSR, &lineStatus) != 0)
-            lineStatus = TIOCSER_TEMT;
-        if (queued <= 0 && (lineStatus & TIOCSER_TEMT) != 0)
+        if (queued <= 0 && s.TransmitterEmpty())
             break;
         const auto now = Clock::now();
         if (limit && now >= deadline)
