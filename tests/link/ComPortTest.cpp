@@ -283,3 +283,38 @@ TEST(ComPortError, MessagesCarryTheSystemErrorNumberWhenThereIsOne) {
     EXPECT_EQ(without.OsErrorCode(), -1);
     EXPECT_STREQ(EComPort(23, 2).what(), "Registry error (win error code: 2)");
 }
+
+TEST_F(PtyPortTest, SpeedsWithoutAStandardCodeAreSetExactly) {
+    port.SetBaudRate(br56000);
+    OpenPort();
+    EXPECT_TRUE(port.Connected());
+    port.SetBaudRate(brCustom);
+    port.SetCustomBaudRate(250000);
+    port.SetBaudRate(br115200); // and back to a standard code
+    EXPECT_EQ(pty.SlaveSpeed(), 115200);
+}
+
+TEST_F(PtyPortTest, ARefusedLineStateFailsOpenAndReleasesTheDevice) {
+    port.SetBaudRate(brCustom);
+    port.SetCustomBaudRate(0);
+    const EComPort e = RaisedBy([&] { port.Open(); });
+    EXPECT_EQ(e.ErrorCode(), 7);
+    EXPECT_EQ(e.OsErrorCode(), EINVAL);
+    EXPECT_FALSE(port.Connected());
+    EXPECT_FALSE(port.EventThreadRunning());
+
+    TComPort other;
+    other.SetPort(pty.SlavePath());
+    EXPECT_NO_THROW(other.Open());
+}
+
+TEST_F(PtyPortTest, ARefusedReapplyKeepsTheValueAndThePortOpen) {
+    OpenPort();
+    port.SetCustomBaudRate(-1); // stored only: brCustom is not in use
+    EXPECT_EQ(RaisedBy([&] { port.SetBaudRate(brCustom); }).ErrorCode(), 7);
+    EXPECT_EQ(port.BaudRate(), brCustom);
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(pty.SlaveSpeed(), 4800);
+    port.SetBaudRate(br115200);
+    EXPECT_EQ(pty.SlaveSpeed(), 115200);
+}
