@@ -63,7 +63,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setFixedSize(kClientWidth, kClientHeight);
 
     Panel1 = Place(new QFrame(this), "Panel1", 8, 8);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setFrameStyle(QFrame::Box | QFrame::Sunken); // lowered outside, raised inside
     Panel1->resize(353, 225);
 
     ProgramIcon = Place(new QLabel(Panel1), "ProgramIcon", 8, 8);
