@@ -156,21 +156,6 @@ TEST_F(ComPortSetupTest, APortThatCantBeOpenedKeepsTheDialogOpenWithTheErrorShow
     EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
 }
 
-TEST_F(ComPortSetupTest, CancelAfterAFailedOpenLeavesThePanelAtNC) {
-    OpenPortOnPty();
-    Offer({pty.SlavePath(), kMissingPort});
-    TFormCOMPortSetup dialog(port, panel);
-    dialog.show();
-    Pick(*dialog.ComComboBox1, kMissingPort);
-    dialog.Button1->click();
-    ASSERT_TRUE(dialog.isVisible());
-
-    dialog.Button2->click();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(panel.text(), "NC");
-}
-
 TEST_F(ComPortSetupTest, AnEmptyChoiceFailsLikeAPortThatCantBeOpened) {
     port.SetPort("");
     Offer({});
