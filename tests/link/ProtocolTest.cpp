@@ -251,12 +251,25 @@ TEST_P(ProtocolWrongAnswer, EndsTheTransferAtOnce) {
     EXPECT_EQ(view.progress, 7 * 240);
 }
 
+std::string WrongAnswerName(const ::testing::TestParamInfo<WrongAnswer>& info) {
+    const char* stage = info.param.stage == Stage::WriteBlock ? "Write" : "Read";
+    switch (info.param.kind) {
+    case FaultKind::WrongChecksum:
+        return std::string(stage) + "WrongChecksum";
+    case FaultKind::WrongEcho:
+        return std::string(stage) + "WrongEcho";
+    default:
+        return std::string(stage) + "Status1";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Answers, ProtocolWrongAnswer,
                          ::testing::Values(WrongAnswer{Stage::WriteBlock, FaultKind::WrongChecksum},
                                            WrongAnswer{Stage::WriteBlock, FaultKind::WrongEcho},
                                            WrongAnswer{Stage::WriteBlock, FaultKind::Status1},
                                            WrongAnswer{Stage::ReadBlock, FaultKind::WrongChecksum},
-                                           WrongAnswer{Stage::ReadBlock, FaultKind::WrongEcho}));
+                                           WrongAnswer{Stage::ReadBlock, FaultKind::WrongEcho}),
+                         WrongAnswerName);
 
 // A wrong data byte under a right checksum cannot be told from the controller's data: only the
 // comparison after the read finds it.
