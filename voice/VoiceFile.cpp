@@ -136,11 +136,16 @@ VoiceFileResult WriteVoiceFile(const std::filesystem::path& path, const VoiceIma
     return kVoiceFileOk;
 }
 
-VoiceFileResult ReadVoiceFile(const std::filesystem::path& path, VoiceImage& image, bool& fullLayout) {
+VoiceFileResult ReadVoiceFile(const std::filesystem::path& path, VoiceImage& image,
+                              bool& fullLayout) {
     FileSource file(path);
     if (!file.IsOpen()) {
         return kVoiceFileFailed;
     }
+    return ReadVoiceFile(file, image, fullLayout);
+}
+
+VoiceFileResult ReadVoiceFile(ByteSource& file, VoiceImage& image, bool& fullLayout) {
     std::array<std::uint8_t, kHeaderSize> header{};
     if (file.Read(header) != header.size()) {
         return kVoiceFileFailed;
