@@ -96,11 +96,11 @@ struct ComDevice::State {
     bool restoreSerialFlags = false;
     int savedSerialFlags = 0;
 
+    bool lineStatusUnsupported = false;
+
     [[noreturn]] void Fail(std::int32_t code, int error) const {
         throw EComPort(code, error, ComErrorHint(error, path));
     }
-    bool lineStatusUnsupported = false;
-
     void SetLowLatency();
     bool TransmitterEmpty();
     void SetModemLines(TDTRFlowControl dtr, TRTSFlowControl rts);
@@ -172,6 +172,8 @@ void ComDevice::ApplyBuffer(std::int32_t, std::int32_t) {
 
 void ComDevice::ApplyLine(const ComLineSettings& line) {
     State& s = *state_;
+    if (line.dataBits < dbFive || line.dataBits > dbEight || line.bitsPerSecond <= 0)
+        s.Fail(CError_SetStateFailed, EINVAL);
     termios t{};
     if (tcgetattr(s.fd, &t) != 0)
         s.Fail(CError_SetStateFailed, errno);
@@ -219,8 +221,6 @@ void ComDevice::ApplyLine(const ComLineSettings& line) {
     speed_t code = 0;
     const bool standard = FindSpeedCode(line.bitsPerSecond, code);
     if (standard && (cfsetispeed(&t, code) != 0 || cfsetospeed(&t, code) != 0))
-        s.Fail(CError_SetStateFailed, EINVAL);
-    if (line.bitsPerSecond <= 0)
         s.Fail(CError_SetStateFailed, EINVAL);
     if (tcsetattr(s.fd, TCSANOW, &t) != 0)
         s.Fail(CError_SetStateFailed, errno);
