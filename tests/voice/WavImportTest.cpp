@@ -132,6 +132,15 @@ TEST_F(WavImportTest, RiffSizeSentinelsLoadWhatTheFileHolds) {
     }
 }
 
+// A pipe writer leaves the data size unfilled too: it counts as longer than the free capacity, so
+// the truncation warning shows, and the file still loads what it holds.
+TEST_F(WavImportTest, UnfilledDataSizeWarnsAndLoadsWhatTheFileHolds) {
+    EXPECT_EQ(Import(WavBuilder().Fmt().Data(samples, 0xFFFFFFFF).RiffSize(0xFFFFFFFF).Build()),
+              ImportOutcome::Loaded);
+    EXPECT_EQ(reporter.Kinds(), std::vector{ImportMessageKind::Truncated});
+    ExpectSlotHolds(samples);
+}
+
 TEST_F(WavImportTest, QuantityIsTheSmallestOfDataSizeRiffSizeAndFileLength) {
     const std::span<const std::int16_t> all(samples);
     // An odd data size leaves its last byte unread.
