@@ -10,18 +10,19 @@
 DialogTransferView::DialogTransferView(std::function<void(const QString&)> setStatusPanel2)
     : setStatusPanel2_(std::move(setStatusPanel2)) {}
 
-namespace {
-
 // Runs on the GUI thread, where the dialog is created and destroyed.
 template <typename Change>
-void ChangeDialog(Change change) {
+void DialogTransferView::ChangeDialog(Change change) {
     SynchronizedThread::Synchronize([&] {
-        if (TFormReadWriteAtion* dialog = FormReadWriteAtion.load(std::memory_order_acquire))
+        if (TFormReadWriteAtion* dialog = FormReadWriteAtion.load(std::memory_order_acquire)) {
+            if (latestPosition_ != shownPosition_) {
+                dialog->ProgressBar->setValue(latestPosition_);
+                shownPosition_ = dialog->ProgressBar->value();
+            }
             change(*dialog);
+        }
     });
 }
-
-} // namespace
 
 void DialogTransferView::SetActionCaption(const std::string& caption) {
     const QString text = QString::fromStdString(caption);
@@ -36,18 +37,15 @@ void DialogTransferView::SetProgressMax(std::int32_t maximum) {
     ChangeDialog([&](TFormReadWriteAtion& dialog) {
         dialog.ProgressBar->setMaximum(maximum);
         maximum_ = dialog.ProgressBar->maximum();
-        shownPosition_ = dialog.ProgressBar->value();
+        shownPosition_ = latestPosition_ = dialog.ProgressBar->value();
         barWidth_ = dialog.ProgressBar->width();
     });
 }
 
 void DialogTransferView::SetProgressPosition(std::int32_t position) {
-    if (!ChangesBar(position))
-        return;
-    ChangeDialog([&](TFormReadWriteAtion& dialog) {
-        dialog.ProgressBar->setValue(position);
-        shownPosition_ = dialog.ProgressBar->value();
-    });
+    latestPosition_ = position;
+    if (ChangesBar(position))
+        ChangeDialog([](TFormReadWriteAtion&) {});
 }
 
 // The ends of the range are always shown exactly; in between only a change of the filled width counts.

@@ -9,8 +9,9 @@
 // The progress dialog in FormReadWriteAtion and the main window's status panel 2 as the protocol sees
 // them: each change is handed to the GUI thread (SynchronizedThread::Synchronize), and the calling worker
 // waits until it is done.
-// Progress positions that would not move the bar by a pixel are not handed over at all, so that a
-// transfer is paced by the line and not by the window.
+// Progress positions that would not move the bar by a pixel are not handed over on their own, so that a
+// transfer is paced by the line and not by the window; the latest one goes along with the next change of
+// any other kind, so the bar is exact whenever something else in the dialog changes.
 class DialogTransferView : public TransferView {
 public:
     explicit DialogTransferView(std::function<void(const QString&)> setStatusPanel2);
@@ -24,10 +25,13 @@ public:
 
 private:
     bool ChangesBar(std::int32_t position) const;
+    template <typename Change>
+    void ChangeDialog(Change change);
 
     std::function<void(const QString&)> setStatusPanel2_;
     // What the bar shows, as last handed over; written on the GUI thread while the worker waits.
     std::int32_t shownPosition_ = 0;
+    std::int32_t latestPosition_ = 0;
     std::int32_t maximum_ = 100;
     std::int32_t barWidth_ = 0;
 };

@@ -15,7 +15,18 @@ namespace {
 
 constexpr int kClientWidth = 376;
 constexpr int kClientHeight = 113;
-constexpr int kLabelHeight = 30; // two lines, down to the bar
+constexpr int kLabelHeight = 30;       // two lines, down to the bar
+constexpr int kBoxRoom = 288 - 16 - 4; // from the check box's left edge to the button
+
+// The layout was drawn for a narrower face than most systems have: a caption that would be cut
+// off gets a slightly smaller font instead, and the control uses the room up to the button.
+void FitCaption(QCheckBox& box, int room) {
+    QFont smaller = box.font();
+    while (box.sizeHint().width() > room && smaller.pointSizeF() > 6) {
+        smaller.setPointSizeF(smaller.pointSizeF() - 0.5);
+        box.setFont(smaller);
+    }
+}
 
 QColor ToQColor(TColor color, const QPalette& palette) {
     if (color == TColor::clWindowText)
@@ -30,9 +41,9 @@ TFormReadWriteAtion::TFormReadWriteAtion(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("FormReadWriteAtion");
     setWindowTitle("Передача данных");
-    QFont dialogFont("MS Sans Serif");
-    dialogFont.setPixelSize(11);
-    setFont(dialogFont);
+    QFont small = font(); // the system's own face at the size the layout was drawn for, as in the main window
+    small.setPointSize(8);
+    setFont(small);
 
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName("Bevel1");
@@ -58,6 +69,7 @@ TFormReadWriteAtion::TFormReadWriteAtion(QWidget* parent)
     CompareConfCheckBox->setObjectName("CompareConfCheckBox");
     CompareConfCheckBox->setChecked(true);
     CompareConfCheckBox->hide();
+    FitCaption(*CompareConfCheckBox, kBoxRoom);
 
     Button1 = new QPushButton("Отмена", this);
     Button1->setObjectName("Button1");
@@ -82,7 +94,8 @@ void TFormReadWriteAtion::PlaceControls(int extraHeight) {
     setFixedSize(kClientWidth, kClientHeight + extraHeight);
     Bevel1->setGeometry(0, 0, kClientWidth, kClientHeight + extraHeight);
     ProgressBar->setGeometry(16, 52 + extraHeight, 345, 16);
-    CompareConfCheckBox->setGeometry(16, 88 + extraHeight, 257, 17);
+    CompareConfCheckBox->setGeometry(16, 88 + extraHeight,
+                                     std::max(257, CompareConfCheckBox->sizeHint().width()), 17);
     Button1->setGeometry(288, 80 + extraHeight, 75, 25);
 }
 

@@ -43,27 +43,29 @@ TEST_F(PtyPortTest, ASilentReadReturnsNothingAtTheTotalTimeout) {
     EXPECT_EQ(port.Read(got, 7), 0); // 5 x 7 + 200 ms
     const long long elapsed = MsSince(start);
     EXPECT_GE(elapsed, 230);
-    EXPECT_LT(elapsed, 235 + 150);
+    EXPECT_LT(elapsed, 235 + 300);
 }
 
 TEST_F(PtyPortTest, AReadEndsAnIntervalAfterTheLastByte) {
     port.Timeouts().SetReadTotalConstant(2000); // the interval, not the total, must end this read
     OpenPort();
+    Clock::time_point thirdSent;
     std::thread peer([&] {
         for (char c : std::string("abc")) {
-            pty.Write(&c, 1);
             std::this_thread::sleep_for(milliseconds(100));
+            thirdSent = Clock::now();
+            pty.Write(&c, 1);
         }
     });
     char got[7] = {};
-    const auto start = Clock::now();
     const std::int32_t count = port.Read(got, 7);
-    const long long elapsed = MsSince(start);
+    const auto end = Clock::now();
     peer.join();
     EXPECT_EQ(count, 3);
     EXPECT_EQ(std::string(got, 3), "abc");
-    EXPECT_GE(elapsed, 200 + 200 - 10); // third byte at about 200 ms, then a 200 ms gap
-    EXPECT_LT(elapsed, 400 + 150);
+    const long long gap = std::chrono::duration_cast<milliseconds>(end - thirdSent).count();
+    EXPECT_GE(gap, 200 - 5);
+    EXPECT_LT(gap, 200 + 300);
 }
 
 TEST_F(PtyPortTest, ThreeBytesThenSilenceReturnThreeBeforeTheTotalTimeout) {
@@ -74,7 +76,7 @@ TEST_F(PtyPortTest, ThreeBytesThenSilenceReturnThreeBeforeTheTotalTimeout) {
     EXPECT_EQ(port.Read(got, 7), 3);
     const long long elapsed = MsSince(start);
     EXPECT_GE(elapsed, 190);
-    EXPECT_LT(elapsed, 235 + 150);
+    EXPECT_LT(elapsed, 235 + 300);
 }
 
 TEST_F(PtyPortTest, AReadReturnsAsSoonAsTheCountHasArrived) {
@@ -84,7 +86,7 @@ TEST_F(PtyPortTest, AReadReturnsAsSoonAsTheCountHasArrived) {
     char got[7];
     const auto start = Clock::now();
     EXPECT_EQ(port.Read(got, 7), 7);
-    EXPECT_LT(MsSince(start), 150);
+    EXPECT_LT(MsSince(start), 1000);
 }
 
 TEST_F(PtyPortTest, TheDefaultTimeoutsReturnAtOnceWithWhatIsQueued) {
@@ -95,13 +97,13 @@ TEST_F(PtyPortTest, TheDefaultTimeoutsReturnAtOnceWithWhatIsQueued) {
     char got[7];
     auto start = Clock::now();
     EXPECT_EQ(port.Read(got, 7), 0);
-    EXPECT_LT(MsSince(start), 100);
+    EXPECT_LT(MsSince(start), 1000);
 
     ASSERT_TRUE(pty.Write("xy", 2));
     std::this_thread::sleep_for(milliseconds(20));
     start = Clock::now();
     EXPECT_EQ(port.Read(got, 7), 2);
-    EXPECT_LT(MsSince(start), 100);
+    EXPECT_LT(MsSince(start), 1000);
 }
 
 TEST_F(PtyPortTest, ReadIntervalMinusOneWithATotalWaitsForTheTotal) {
@@ -137,6 +139,15 @@ TEST_F(PtyPortTest, AReadAfterAHangUpRaisesInsteadOfSpinning) {
     pty.HangUp();
     char got[7];
     EXPECT_EQ(RaisedBy([&] { port.Read(got, 7); }).ErrorCode(), 3);
+}
+
+TEST_F(PtyPortTest, AWriteAfterAHangUpRaises) {
+    OpenPort();
+    pty.HangUp();
+    const EComPort e = RaisedBy([&] { port.Write("x", 1); });
+    EXPECT_EQ(e.ErrorCode(), 2);
+    EXPECT_EQ(e.OsErrorCode(), EIO);
+    EXPECT_NE(std::string(e.what()).find("прервана"), std::string::npos);
 }
 
 TEST_F(PtyPortTest, AWriteEndsAtItsTimeoutWhenThePeerTakesNothing) {

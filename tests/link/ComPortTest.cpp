@@ -1,9 +1,13 @@
 // Opening, closing, naming and configuring the port, against a pseudo-terminal.
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <termios.h>
+#include <thread>
+#include <unistd.h>
 
 #include "PtyPort.h"
 
@@ -75,6 +79,18 @@ TEST_F(PtyPortTest, ASecondOpenerIsRefusedAsBusy) {
 
     port.Close(); // released: now the other may have it
     EXPECT_NO_THROW(other.Open());
+}
+
+TEST_F(PtyPortTest, AnotherProgramCannotOpenTheDeviceEither) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser may open a terminal held for exclusive use";
+    OpenPort();
+    const int fd = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int error = errno;
+    if (fd >= 0)
+        close(fd);
+    EXPECT_LT(fd, 0);
+    EXPECT_EQ(error, EBUSY);
 }
 
 TEST(ComPortOpen, AMissingDeviceFailsWithAHint) {
@@ -266,6 +282,24 @@ TEST_F(PtyPortTest, TheEventThreadLivesFromOpenToCloseAndLeavesReceivedBytesAlon
     EXPECT_FALSE(port.EventThreadRunning());
 }
 
+TEST_F(PtyPortTest, CloseDiscardsWhatTheLastSessionLeftUnread) {
+    // Another holder of the line keeps the terminal's queues alive while the port is closed.
+    const int holder = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(holder, 0);
+    port.Timeouts().SetReadTotalConstant(50);
+    port.Timeouts().SetReadTotalMultiplier(0);
+    OpenPort();
+    ASSERT_TRUE(pty.Write("stale", 5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(port.InputCount(), 5);
+    port.Close();
+    port.Open();
+    char got[5];
+    EXPECT_EQ(port.Read(got, 5), 0);
+    port.Close();
+    close(holder);
+}
+
 TEST(ComPortClosed, OperationsRaiseTheirCodes) {
     TComPort port;
     char byte = 0;
@@ -282,4 +316,39 @@ TEST(ComPortError, MessagesCarryTheSystemErrorNumberWhenThereIsOne) {
     EXPECT_STREQ(without.what(), "Cannot set property while connected");
     EXPECT_EQ(without.OsErrorCode(), -1);
     EXPECT_STREQ(EComPort(23, 2).what(), "Registry error (win error code: 2)");
+}
+
+TEST_F(PtyPortTest, SpeedsWithoutAStandardCodeAreSetExactly) {
+    port.SetBaudRate(br56000);
+    OpenPort();
+    EXPECT_TRUE(port.Connected());
+    port.SetBaudRate(brCustom);
+    port.SetCustomBaudRate(250000);
+    port.SetBaudRate(br115200); // and back to a standard code
+    EXPECT_EQ(pty.SlaveSpeed(), 115200);
+}
+
+TEST_F(PtyPortTest, ARefusedLineStateFailsOpenAndReleasesTheDevice) {
+    port.SetBaudRate(brCustom);
+    port.SetCustomBaudRate(0);
+    const EComPort e = RaisedBy([&] { port.Open(); });
+    EXPECT_EQ(e.ErrorCode(), 7);
+    EXPECT_EQ(e.OsErrorCode(), EINVAL);
+    EXPECT_FALSE(port.Connected());
+    EXPECT_FALSE(port.EventThreadRunning());
+
+    TComPort other;
+    other.SetPort(pty.SlavePath());
+    EXPECT_NO_THROW(other.Open());
+}
+
+TEST_F(PtyPortTest, ARefusedReapplyKeepsTheValueAndThePortOpen) {
+    OpenPort();
+    port.SetCustomBaudRate(-1); // stored only: brCustom is not in use
+    EXPECT_EQ(RaisedBy([&] { port.SetBaudRate(brCustom); }).ErrorCode(), 7);
+    EXPECT_EQ(port.BaudRate(), brCustom);
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(pty.SlaveSpeed(), 4800);
+    port.SetBaudRate(br115200);
+    EXPECT_EQ(pty.SlaveSpeed(), 115200);
 }

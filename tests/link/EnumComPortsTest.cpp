@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "link/ComErrorHint_lin.h"
 #include "link/EnumComPorts_lin.h"
 #include "link/PortName_lin.h"
 
@@ -87,4 +88,13 @@ TEST(ComPortNames, MapToLinuxDevices) {
     EXPECT_EQ(PortNameOf("ttyS0"), "COM1");
     EXPECT_EQ(PortNameOf("ttyS15"), "COM16");
     EXPECT_EQ(PortNameOf("ttyUSB0"), "ttyUSB0");
+}
+
+TEST(ComErrorHints, TellTheUserWhatToDo) {
+    const std::string denied = ComErrorHint(EACCES, "/dev/ttyUSB0");
+    EXPECT_NE(denied.find("группу"), std::string::npos);
+    EXPECT_NE(denied.find("войдите в систему заново"), std::string::npos);
+    EXPECT_NE(ComErrorHint(EBUSY, "/dev/ttyUSB0").find("ModemManager"), std::string::npos);
+    EXPECT_NE(ComErrorHint(ENOENT, "/dev/ttyUSB0").find("/dev/ttyUSB0 не найдено"), std::string::npos);
+    EXPECT_EQ(ComErrorHint(EINVAL, "/dev/ttyUSB0"), "");
 }

@@ -172,4 +172,16 @@ TEST_F(DialogView, ProgressIsHandedOverOnlyWhenTheBarVisiblyMoves) {
     EXPECT_LE(changes, 2 * (dialog.ProgressBar->width() + 2));
 }
 
+// After a failure the bar shows exactly where the transfer stopped, even inside a pixel.
+TEST_F(DialogView, ASkippedPositionGoesAlongWithTheNextCaption) {
+    RunInWorker([](DialogTransferView& view) {
+        view.SetProgressPosition(0);
+        view.SetProgressMax(539648);
+        view.SetProgressPosition(239520);
+        view.SetProgressPosition(240000);
+        view.SetActionCaption("Ошибка передачи данных");
+    });
+    EXPECT_EQ(dialog.ProgressBar->value(), 240000);
+}
+
 } // namespace

@@ -45,15 +45,18 @@ TEST_F(ProgressDialog, StartsAsAFreshTransferWithItsControlsNamedAndPlaced) {
     EXPECT_EQ(bar->minimum(), 0);
     EXPECT_EQ(bar->value(), 0);
 
+    auto* button = dialog.findChild<QPushButton*>("Button1");
+    ASSERT_TRUE(button);
     auto* box = dialog.findChild<QCheckBox*>("CompareConfCheckBox");
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->geometry(), QRect(16, 88, 257, 17));
+    EXPECT_EQ(box->pos(), QPoint(16, 88));
+    EXPECT_GE(box->width(), 257);
+    EXPECT_LT(box->geometry().right(), button->x()) << "clear of the button";
+    EXPECT_LE(box->sizeHint().width(), box->width()) << "the whole caption shows";
     EXPECT_EQ(box->text(), "Сравнить данные после программирования");
     EXPECT_TRUE(box->isChecked());
     EXPECT_TRUE(box->isHidden());
 
-    auto* button = dialog.findChild<QPushButton*>("Button1");
-    ASSERT_TRUE(button);
     EXPECT_EQ(button->geometry(), QRect(288, 80, 75, 25));
     EXPECT_EQ(button->text(), "Отмена");
     EXPECT_FALSE(dialog.CancelFlag.load());
