@@ -176,6 +176,29 @@ TEST(ControllerEmulator, FaultsHitOnlyTheirAttempt) {
     EXPECT_EQ(client.Receive(), Text("2100514D2E30372E3033C7\r"));
 }
 
+// Only lower bounds: a loaded machine makes answers later, never earlier.
+TEST(ControllerEmulator, DelaysAndPacesAnswers) {
+    ControllerEmulator controller;
+    Client client(controller.SlavePath());
+    client.Raw(B4800);
+    const auto firstByteAfter = [&](const std::string& request) {
+        const auto begin = std::chrono::steady_clock::now();
+        client.Send(Text(request));
+        pollfd p{client.Descriptor(), POLLIN, 0};
+        EXPECT_EQ(poll(&p, 1, 2000), 1);
+        const auto elapsed = std::chrono::steady_clock::now() - begin;
+        EXPECT_EQ(client.Receive(100).size(), 23u);
+        return elapsed;
+    };
+    controller.InjectFault({.stage = Stage::Identification, .kind = FaultKind::Delay, .delayMs = 300});
+    EXPECT_GE(firstByteAfter("21DF\r"), std::chrono::milliseconds(300));
+
+    controller.ClearFaults();
+    controller.SetPaced(true);
+    // 5 characters in and 23 out, 10 bits each at 4800 baud: 58 ms.
+    EXPECT_GE(firstByteAfter("21DF\r"), std::chrono::milliseconds(58));
+}
+
 TEST(ControllerEmulator, HangUpClosesTheLine) {
     ControllerEmulator controller;
     controller.InjectFault({.stage = Stage::Identification, .kind = FaultKind::HangUp});
