@@ -303,6 +303,21 @@ TEST_F(Protocol, NoticesACancelOnlyAfterTheFirstCompletedBlock) {
     EXPECT_EQ(readBank->image[240], 0);
 }
 
+// The controller is left in programming mode at 115200 baud; the next transfer starts over at 4800.
+TEST_F(Protocol, StartsAgainWithTheIdentificationAfterAnInterruptedTransfer) {
+    view.cancel = true;
+    Begin();
+    ExpectFailure(protocol.WriteImage(*bank), kCancelled);
+    EXPECT_EQ(port.BaudRate(), br115200);
+    view.cancel = false;
+    Begin();
+    EXPECT_EQ(port.BaudRate(), br4800);
+    EXPECT_EQ(protocol.ReadImage(*bank), 0);
+    EXPECT_EQ(controller.SpeedsSeen(Stage::Identification), std::vector<int>{4800});
+    EXPECT_EQ(controller.SpeedsSeen(Stage::ProgrammingCommand), std::vector<int>{4800});
+    EXPECT_TRUE(controller.Violations().empty());
+}
+
 // --- port errors ---
 
 TEST_F(Protocol, APortErrorDuringAWriteLeavesTheControllerWithTheBlocksAcknowledged) {
