@@ -12,6 +12,7 @@
 
 #include "emulator/ControllerEmulator.h"
 #include "link/CPort.h"
+#include "link/ControllerLine.h"
 #include "link/ReadData.h"
 #include "voice/Voicebank.h"
 
@@ -36,13 +37,8 @@ public:
 };
 
 void OpenLikeTheMainWindow(TComPort& port, const std::string& path) {
+    SetUpControllerLine(port);
     port.SetPort(path);
-    port.SetBaudRate(br4800);
-    port.Timeouts().SetReadInterval(200);
-    port.Timeouts().SetReadTotalMultiplier(5);
-    port.Timeouts().SetReadTotalConstant(200);
-    port.Timeouts().SetWriteTotalMultiplier(15);
-    port.Timeouts().SetWriteTotalConstant(300);
     port.Open();
 }
 

@@ -10,6 +10,7 @@
 #include "RecordingView.h"
 #include "emulator/ControllerEmulator.h"
 #include "link/CPort.h"
+#include "link/ControllerLine.h"
 #include "link/ReadData.h"
 #include "voice/Voicebank.h"
 
@@ -44,13 +45,8 @@ class Protocol : public ::testing::Test {
 protected:
     // The port as the main window sets it up.
     void SetUp() override {
+        SetUpControllerLine(port);
         port.SetPort(controller.SlavePath());
-        port.SetBaudRate(br4800);
-        port.Timeouts().SetReadInterval(200);
-        port.Timeouts().SetReadTotalMultiplier(5);
-        port.Timeouts().SetReadTotalConstant(200);
-        port.Timeouts().SetWriteTotalMultiplier(15);
-        port.Timeouts().SetWriteTotalConstant(300);
         port.Open();
     }
 
