@@ -1,5 +1,6 @@
 #include "CPort.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "ComDevice.h"
@@ -14,7 +15,20 @@ std::int32_t BaudRateToInt(TBaudRate rate) {
 TCustomComPort::TCustomComPort() = default;
 
 TCustomComPort::~TCustomComPort() {
+    // Taken out first, so that a listener that cancels its notification meanwhile changes nothing here.
+    const std::vector<TComPortFreeNotify*> listeners = std::move(freeNotifies_);
+    for (TComPortFreeNotify* listener : listeners)
+        listener->PortDestroyed(*this);
     Close();
+}
+
+void TCustomComPort::FreeNotification(TComPortFreeNotify& listener) {
+    if (std::find(freeNotifies_.begin(), freeNotifies_.end(), &listener) == freeNotifies_.end())
+        freeNotifies_.push_back(&listener);
+}
+
+void TCustomComPort::RemoveFreeNotification(TComPortFreeNotify& listener) {
+    std::erase(freeNotifies_, &listener);
 }
 
 void TCustomComPort::Open() {

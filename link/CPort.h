@@ -228,6 +228,15 @@ private:
     char xoffChar_ = 19;
 };
 
+// Told when a port is destroyed, so that a control bound to the port can let go of it in time.
+class TComPortFreeNotify {
+public:
+    virtual void PortDestroyed(TCustomComPort& port) = 0;
+
+protected:
+    ~TComPortFreeNotify() = default;
+};
+
 class ComDevice;
 class TComThread;
 struct ComLineSettings;
@@ -297,6 +306,10 @@ public:
     // True while an event thread runs (between Open and Close, when Events is not empty).
     bool EventThreadRunning() const { return thread_ != nullptr; }
 
+    // Asks for (or cancels) a PortDestroyed call when this port is destroyed.
+    void FreeNotification(TComPortFreeNotify& listener);
+    void RemoveFreeNotification(TComPortFreeNotify& listener);
+
 private:
     friend class TComBuffer;
     friend class TComTimeouts;
@@ -333,6 +346,7 @@ private:
     TComTimeouts timeouts_{this};
     TComFlowControl flowControl_{this};
     TSyncMethod syncMethod_ = smThreadSync;
+    std::vector<TComPortFreeNotify*> freeNotifies_;
 };
 
 class TComPort : public TCustomComPort {};

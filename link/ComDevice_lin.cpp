@@ -96,11 +96,11 @@ struct ComDevice::State {
     bool restoreSerialFlags = false;
     int savedSerialFlags = 0;
 
+    bool lineStatusUnsupported = false;
+
     [[noreturn]] void Fail(std::int32_t code, int error) const {
         throw EComPort(code, error, ComErrorHint(error, path));
     }
-    bool lineStatusUnsupported = false;
-
     void SetLowLatency();
     bool TransmitterEmpty();
     void SetModemLines(TDTRFlowControl dtr, TRTSFlowControl rts);
@@ -172,6 +172,8 @@ void ComDevice::ApplyBuffer(std::int32_t, std::int32_t) {
 
 void ComDevice::ApplyLine(const ComLineSettings& line) {
     State& s = *state_;
+    if (line.dataBits < dbFive || line.dataBits > dbEight || line.bitsPerSecond <= 0)
+        s.Fail(CError_SetStateFailed, EINVAL);
     termios t{};
     if (tcgetattr(s.fd, &t) != 0)
         s.Fail(CError_SetStateFailed, errno);
@@ -219,8 +221,6 @@ void ComDevice::ApplyLine(const ComLineSettings& line) {
     speed_t code = 0;
     const bool standard = FindSpeedCode(line.bitsPerSecond, code);
     if (standard && (cfsetispeed(&t, code) != 0 || cfsetospeed(&t, code) != 0))
-        s.Fail(CError_SetStateFailed, EINVAL);
-    if (line.bitsPerSecond <= 0)
         s.Fail(CError_SetStateFailed, EINVAL);
     if (tcsetattr(s.fd, TCSANOW, &t) != 0)
         s.Fail(CError_SetStateFailed, errno);
@@ -279,25 +279,25 @@ std::int32_t ComDevice::Read(void* buffer, std::int32_t count) {
               std::uint64_t{t.readTotalMultiplier} * static_cast<std::uint64_t>(count) + t.readTotalConstant);
     Clock::time_point lastByte{};
     std::int32_t got = 0;
-    bool hungUp = false;
+    short polled = 0; // what the last wait reported; 0 before the first
 
     for (;;) {
         const ssize_t n = read(s.fd, bytes + got, static_cast<size_t>(count - got));
         if (n > 0) {
             got += s.DropNulls(bytes + got, static_cast<std::int32_t>(n));
             lastByte = Clock::now();
-            hungUp = false;
+            polled = 0;
             if (got == count)
                 return got;
             continue;
         }
-        if (n == 0) // readable yet nothing to read: the device is gone (an unplugged adapter)
-            s.Fail(CError_ReadFailed, EIO);
-        if (errno == EINTR)
+        if (n < 0 && errno == EINTR)
             continue;
-        if (errno != EAGAIN)
+        if (n < 0 && errno != EAGAIN)
             s.Fail(CError_ReadFailed, errno);
-        if (hungUp)
+        // Reported readable or hung up, yet there is nothing to read: the device is gone (an unplugged
+        // adapter). Waiting again would only get the same report at once, forever.
+        if ((n == 0 && polled != 0) || (polled & (POLLHUP | POLLERR)) != 0)
             s.Fail(CError_ReadFailed, EIO);
         if (returnAtOnce)
             return got;
@@ -310,12 +310,9 @@ std::int32_t ComDevice::Read(void* buffer, std::int32_t count) {
         const bool limited = deadline != Clock::time_point::max();
         if (limited && Clock::now() >= deadline)
             return got;
-        const short events = WaitFor(s.fd, POLLIN, limited ? &deadline : nullptr);
-        if ((events & POLLNVAL) != 0)
+        polled = WaitFor(s.fd, POLLIN, limited ? &deadline : nullptr);
+        if ((polled & POLLNVAL) != 0)
             s.Fail(CError_ReadFailed, EBADF);
-        // After a hang-up report one more read gives the system's error number; a read that then
-        // finds nothing must not lead to polling again, which would report the hang-up at once forever.
-        hungUp = (events & (POLLHUP | POLLERR)) != 0;
     }
 }
 
@@ -350,7 +347,8 @@ std::int32_t ComDevice::Write(const void* buffer, std::int32_t count) {
     }
 
     // Wait until the bytes have left the line, so that a speed change that follows can't garble them.
-    // Each pause lasts about as long as the queued bytes take to send (ten bits each).
+    // Each pause lasts about as long as the queued bytes take to send (ten bits each), but no longer
+    // than a millisecond: adapters with deep buffers often empty them faster than the line would.
     const auto byteTime = std::chrono::microseconds(10'000'000 / std::max(s.bitsPerSecond, 1));
     for (;;) {
         int queued = 0;
@@ -361,7 +359,8 @@ std::int32_t ComDevice::Write(const void* buffer, std::int32_t count) {
         const auto now = Clock::now();
         if (limit && now >= deadline)
             break;
-        Clock::duration pause = byteTime * std::max(queued, 1);
+        Clock::duration pause =
+            std::min<Clock::duration>(byteTime * std::max(queued, 1), std::chrono::milliseconds(1));
         if (limit)
             pause = std::min<Clock::duration>(pause, deadline - now);
         std::this_thread::sleep_for(pause);

@@ -32,7 +32,7 @@ bool IsSerialPort(const std::filesystem::path& tty, const std::string& name) {
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(
         a.begin(), a.end(), b.begin(), b.end(),
-        [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
+        [](unsigned char x, unsigned char y) { return std::toupper(x) < std::toupper(y); });
 }
 
 } // namespace

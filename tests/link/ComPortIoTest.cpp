@@ -141,6 +141,15 @@ TEST_F(PtyPortTest, AReadAfterAHangUpRaisesInsteadOfSpinning) {
     EXPECT_EQ(RaisedBy([&] { port.Read(got, 7); }).ErrorCode(), 3);
 }
 
+TEST_F(PtyPortTest, AWriteAfterAHangUpRaises) {
+    OpenPort();
+    pty.HangUp();
+    const EComPort e = RaisedBy([&] { port.Write("x", 1); });
+    EXPECT_EQ(e.ErrorCode(), 2);
+    EXPECT_EQ(e.OsErrorCode(), EIO);
+    EXPECT_NE(std::string(e.what()).find("прервана"), std::string::npos);
+}
+
 TEST_F(PtyPortTest, AWriteEndsAtItsTimeoutWhenThePeerTakesNothing) {
     port.Timeouts().SetWriteTotalMultiplier(0);
     port.Timeouts().SetWriteTotalConstant(200);

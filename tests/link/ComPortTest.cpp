@@ -1,9 +1,13 @@
 // Opening, closing, naming and configuring the port, against a pseudo-terminal.
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <termios.h>
+#include <thread>
+#include <unistd.h>
 
 #include "PtyPort.h"
 
@@ -75,6 +79,18 @@ TEST_F(PtyPortTest, ASecondOpenerIsRefusedAsBusy) {
 
     port.Close(); // released: now the other may have it
     EXPECT_NO_THROW(other.Open());
+}
+
+TEST_F(PtyPortTest, AnotherProgramCannotOpenTheDeviceEither) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser may open a terminal held for exclusive use";
+    OpenPort();
+    const int fd = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int error = errno;
+    if (fd >= 0)
+        close(fd);
+    EXPECT_LT(fd, 0);
+    EXPECT_EQ(error, EBUSY);
 }
 
 TEST(ComPortOpen, AMissingDeviceFailsWithAHint) {
@@ -264,6 +280,24 @@ TEST_F(PtyPortTest, TheEventThreadLivesFromOpenToCloseAndLeavesReceivedBytesAlon
     port.SetEvents(0);
     OpenPort();
     EXPECT_FALSE(port.EventThreadRunning());
+}
+
+TEST_F(PtyPortTest, CloseDiscardsWhatTheLastSessionLeftUnread) {
+    // Another holder of the line keeps the terminal's queues alive while the port is closed.
+    const int holder = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(holder, 0);
+    port.Timeouts().SetReadTotalConstant(50);
+    port.Timeouts().SetReadTotalMultiplier(0);
+    OpenPort();
+    ASSERT_TRUE(pty.Write("stale", 5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(port.InputCount(), 5);
+    port.Close();
+    port.Open();
+    char got[5];
+    EXPECT_EQ(port.Read(got, 5), 0);
+    port.Close();
+    close(holder);
 }
 
 TEST(ComPortClosed, OperationsRaiseTheirCodes) {
