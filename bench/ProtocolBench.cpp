@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <random>
 
@@ -71,13 +72,17 @@ void Unpaced(VoiceBank& bank, VoiceBank& readBack) {
     QuietView view;
     TReadData protocol(port, view);
 
+    const std::clock_t cpuBegin = std::clock();
     const double write = TimeTransfer(protocol, [&] { return protocol.WriteImage(bank); });
     const double read = TimeTransfer(protocol, [&] { return protocol.ReadImage(readBack); });
+    const double cpu = static_cast<double>(std::clock() - cpuBegin) / CLOCKS_PER_SEC;
     std::printf("unpaced\n");
     std::printf("  write %.3f s (%.1f us per block)\n", write, write / kBlocks * 1e6);
     std::printf("  read  %.3f s (%.1f us per block)\n", read, read / kBlocks * 1e6);
     std::printf("  write and read %.3f s (target under 0.3 s)%s\n", write + read,
                 VoiceBank::CompareImages(bank, readBack) ? "" : "  READ-BACK DIFFERS");
+    std::printf("  processor time, protocol and emulator together: %.1f us per block\n",
+                cpu / (2 * kBlocks) * 1e6);
 }
 
 void Paced(VoiceBank& bank) {
