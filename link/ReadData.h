@@ -5,9 +5,12 @@
 #include <span>
 #include <string>
 
+#include "link/SynchronizedThread.h"
+#include "link/Transfer.h"
 #include "link/TransferView.h"
 
 class TComPort;
+class TFormReadWriteAtion;
 class VoiceBank;
 
 // The controller protocol, spoken on the transfer worker's thread over an open port whose time-outs the
@@ -17,9 +20,19 @@ class VoiceBank;
 // Each operation returns 0 on success and 1 on failure, the reason already shown through the view.
 // An EComPort raised by the port leaves an operation at once and reaches the caller. Frames are built
 // in fixed buffers; nothing is allocated per block.
-class TReadData {
+//
+// As a thread, it carries out one transfer in its Mode behind the progress dialog (see Execute).
+class TReadData : public SynchronizedThread {
 public:
-    TReadData(TComPort& port, TransferView& view);
+    TReadData(TComPort& port, TransferView& view); // the protocol alone, on the calling thread
+    // A transfer worker, started at once unless createSuspended.
+    TReadData(bool createSuspended, TransferMode mode, TransferView& view, const TransferTarget& target);
+    ~TReadData() override;
+
+    const TransferMode Mode = TransferMode::Read;
+
+    // GUI thread: shows the read-back option of the program action.
+    void ShowCompareOption();
 
     // 0 when a controller with a supported firmware version answered; its version goes to status panel 2.
     std::int32_t Identify();
@@ -41,7 +54,19 @@ public:
     // Stops when bytes is full.
     static std::int32_t HexDecode(std::span<const char> text, std::span<std::uint8_t> bytes);
 
+protected:
+    // Waits for the dialog, runs the mode's steps, shows the outcome, waits for the click on "Закрыть"
+    // and closes the dialog. A port error ends the transfer with the port's message.
+    void Execute() override;
+
 private:
+    void ReadController();
+    void ProgramController(TFormReadWriteAtion& dialog);
+    void CompareController();
+    void ShowOutcome(TColor color, const std::string& caption);
+    void EndPhase(TFormReadWriteAtion& dialog, bool drainPort);
+    bool Drain();
+
     bool WriteBlock(const VoiceBank& bank, std::uint32_t offset, std::uint8_t length);
     bool ReadBlock(VoiceBank& bank, std::uint32_t offset, std::uint8_t length);
     template <typename Block>
@@ -51,4 +76,7 @@ private:
 
     TComPort& port_;
     TransferView& view_;
+    VoiceBank* workingBank_ = nullptr;
+    VoiceBank* scratchBank_ = nullptr;
+    QWidget* mainWindow_ = nullptr;
 };
