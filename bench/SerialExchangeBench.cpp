@@ -17,6 +17,7 @@
 
 #include "PseudoTerminal.h"
 #include "link/CPort.h"
+#include "link/ControllerLine.h"
 
 namespace {
 
@@ -75,13 +76,9 @@ bool Measure(PseudoTerminal& pty, const std::function<bool()>& exchange, Figures
 bool MeasurePort(Figures& figures) {
     PseudoTerminal pty;
     TComPort port;
+    SetUpControllerLine(port);
     port.SetPort(pty.SlavePath());
     port.SetBaudRate(br115200);
-    port.Timeouts().SetReadInterval(200);
-    port.Timeouts().SetReadTotalMultiplier(5);
-    port.Timeouts().SetReadTotalConstant(200);
-    port.Timeouts().SetWriteTotalMultiplier(15);
-    port.Timeouts().SetWriteTotalConstant(300);
     port.Open();
     pty.WaitForRawSlave();
     const std::vector<std::uint8_t> frame(frameSize, 0x12);

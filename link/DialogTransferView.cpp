@@ -18,6 +18,7 @@ void DialogTransferView::ChangeDialog(Change change) {
             if (latestPosition_ != shownPosition_) {
                 dialog->ProgressBar->setValue(latestPosition_);
                 shownPosition_ = dialog->ProgressBar->value();
+                barMoved_ = std::chrono::steady_clock::now();
             }
             change(*dialog);
         }
@@ -48,8 +49,8 @@ void DialogTransferView::SetProgressPosition(std::int32_t position) {
         ChangeDialog([](TFormReadWriteAtion&) {});
 }
 
-// The ends of the range are always shown exactly; in between only a change of the filled width counts.
 bool DialogTransferView::ChangesBar(std::int32_t position) const {
+    constexpr auto kFrame = std::chrono::milliseconds(16);
     if (position == shownPosition_)
         return false;
     if (position <= 0 || position >= maximum_ || maximum_ <= 0 || barWidth_ <= 0)
@@ -57,7 +58,8 @@ bool DialogTransferView::ChangesBar(std::int32_t position) const {
     const auto pixels = [this](std::int32_t value) {
         return static_cast<std::int64_t>(value) * barWidth_ / maximum_;
     };
-    return pixels(position) != pixels(shownPosition_);
+    return pixels(position) != pixels(shownPosition_) &&
+           std::chrono::steady_clock::now() - barMoved_ >= kFrame;
 }
 
 bool DialogTransferView::CancelFlag() const {

@@ -4,14 +4,16 @@
 
 #include <QString>
 
+#include <chrono>
 #include <functional>
 
 // The progress dialog in FormReadWriteAtion and the main window's status panel 2 as the protocol sees
 // them: each change is handed to the GUI thread (SynchronizedThread::Synchronize), and the calling worker
 // waits until it is done.
-// Progress positions that would not move the bar by a pixel are not handed over on their own, so that a
-// transfer is paced by the line and not by the window; the latest one goes along with the next change of
-// any other kind, so the bar is exact whenever something else in the dialog changes.
+// A progress position is handed over on its own only when it moves the bar by a pixel and the bar was
+// last moved a frame (about 16 ms) ago, so that a transfer is paced by the line and not by the window.
+// The latest position goes along with the next change of any other kind, and the ends of the range are
+// always shown, so the bar is exact whenever something else in the dialog changes.
 class DialogTransferView : public TransferView {
 public:
     explicit DialogTransferView(std::function<void(const QString&)> setStatusPanel2);
@@ -34,4 +36,5 @@ private:
     std::int32_t latestPosition_ = 0;
     std::int32_t maximum_ = 100;
     std::int32_t barWidth_ = 0;
+    std::chrono::steady_clock::time_point barMoved_{};
 };

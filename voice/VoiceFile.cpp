@@ -3,6 +3,7 @@
 #include "ByteSource.h"
 #include "Checksum.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -15,6 +16,7 @@
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
+#include <sys/stat.h>
 #else
 #include <unistd.h>
 #endif
@@ -136,8 +138,7 @@ VoiceFileResult WriteVoiceFile(const std::filesystem::path& path, const VoiceIma
     return kVoiceFileOk;
 }
 
-VoiceFileResult ReadVoiceFile(const std::filesystem::path& path, VoiceImage& image,
-                              bool& fullLayout) {
+VoiceFileResult ReadVoiceFile(const std::filesystem::path& path, VoiceImage& image, bool& fullLayout) {
     FileSource file(path);
     if (!file.IsOpen()) {
         return kVoiceFileFailed;

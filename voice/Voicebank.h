@@ -44,6 +44,7 @@ public:
     VoiceBank(const VoiceBank&) = delete;
     VoiceBank& operator=(const VoiceBank&) = delete;
 
+    // Slot numbers are 0 to 49; a larger one throws std::out_of_range rather than touch memory.
     const VoiceSlot& Slot(std::uint8_t slot) const;
     // Entry of the slot as the image's directory states it (not necessarily what UnpackImage takes).
     SlotDirectoryEntry DirectoryEntry(std::uint8_t slot) const;
@@ -55,6 +56,8 @@ public:
     void ResetEncoder();
     std::uint8_t EncodeSample(std::int16_t sample);
     void AppendSample(std::uint8_t slot, std::int16_t sample);
+    // Both count each slot in whole bytes (an odd count rounded up to even), so that used plus free is
+    // the capacity and an import that stays within FreeSamples always fits the packed image.
     std::uint32_t FreeSamples() const;
     std::uint32_t UsedSamples() const;
     void PackImage();

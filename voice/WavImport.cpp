@@ -58,9 +58,11 @@ bool IsChunkId(const FourCC& id) {
 }
 
 bool IsSupportedFmt(const std::uint8_t* fmt) {
-    return Le16(fmt) == 1        // PCM
-           && Le16(fmt + 2) == 1 // mono
-           && Le32(fmt + 4) == 8000 && Le32(fmt + 8) == 16000 && Le16(fmt + 12) == 2 && Le16(fmt + 14) == 16;
+    const bool pcm = Le16(fmt) == 1;
+    const bool mono = Le16(fmt + 2) == 1;
+    const bool rate = Le32(fmt + 4) == 8000 && Le32(fmt + 8) == 16000;
+    const bool sixteenBit = Le16(fmt + 12) == 2 && Le16(fmt + 14) == 16;
+    return pcm && mono && rate && sixteenBit;
 }
 
 class Importer {

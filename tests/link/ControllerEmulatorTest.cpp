@@ -1,5 +1,6 @@
 // The emulator itself, driven by a bare termios client, so that the protocol tests can trust what it
 // reports: its line checks, its refusals and its hang-up.
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -39,19 +40,26 @@ public:
     void Send(const std::vector<std::uint8_t>& bytes) {
         ASSERT_EQ(write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
-    // Whatever arrives until the line has been quiet for quietMs.
-    std::vector<std::uint8_t> Receive(int quietMs = 300) {
+    // The expected number of bytes (and any that follow at once), or what came within timeoutMs; with
+    // nothing expected, all that comes within timeoutMs.
+    std::vector<std::uint8_t> Receive(std::size_t expected, int timeoutMs = 3000) {
         std::vector<std::uint8_t> bytes;
-        pollfd p{fd_, POLLIN, 0};
-        while (poll(&p, 1, quietMs) > 0 && (p.revents & POLLIN)) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            const bool complete = expected > 0 && bytes.size() >= expected;
+            pollfd p{fd_, POLLIN, 0};
+            if (poll(&p, 1, complete ? 50 : std::max<int>(0, left.count())) <= 0 || !(p.revents & POLLIN)) {
+                return bytes;
+            }
             std::array<std::uint8_t, 512> chunk{};
             const ssize_t got = read(fd_, chunk.data(), chunk.size());
             if (got <= 0) {
-                break;
+                return bytes;
             }
             bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
         }
-        return bytes;
     }
     int Descriptor() const { return fd_; }
 
@@ -85,12 +93,12 @@ TEST(ControllerEmulator, AnswersIdentificationCommandAndReadBlockOnARightLine) {
     Client client(controller.SlavePath());
     client.Raw(B4800);
     client.Send(Text("21DF\r"));
-    EXPECT_EQ(client.Receive(), Text("21005A522E30372E3032D4\r"));
+    EXPECT_EQ(client.Receive(23), Text("21005A522E30372E3032D4\r"));
     client.Send(Text("FPRG\r"));
-    EXPECT_EQ(client.Receive(), std::vector<std::uint8_t>{0x06});
+    EXPECT_EQ(client.Receive(1), std::vector<std::uint8_t>{0x06});
     client.Raw(B115200);
     client.Send(ReadRequest(0x084380, 128));
-    const std::vector<std::uint8_t> answer = client.Receive();
+    const std::vector<std::uint8_t> answer = client.Receive(134);
     ASSERT_EQ(answer.size(), 134u);
     EXPECT_EQ(answer[5], 0x5A);
     EXPECT_EQ(Checksum(std::span(answer).first(133)), answer[133]);
@@ -115,7 +123,7 @@ TEST(ControllerEmulator, ReportsBadLineSettingsAndServesAllTheSame) {
     tcsetattr(client.Descriptor(), TCSANOW, &cooked);
 
     client.Send(Text("21DF\r"));
-    EXPECT_EQ(client.Receive().size(), 23u);
+    EXPECT_EQ(client.Receive(23).size(), 23u);
     const std::vector<std::string> violations = controller.Violations();
     EXPECT_TRUE(Contains(violations, "identification: line at 9600 baud, expected 4800"));
     EXPECT_TRUE(Contains(violations, "identification: hardware flow control"));
@@ -129,10 +137,10 @@ TEST(ControllerEmulator, RefusesMalformedRequestsWithoutAnswering) {
     Client client(controller.SlavePath());
     client.Raw(B115200);
     client.Send(ReadRequest(0x000800, 240)); // not yet in programming mode
-    EXPECT_TRUE(client.Receive().empty());
+    EXPECT_TRUE(client.Receive(0, 300).empty());
     client.Raw(B4800);
     client.Send(Text("FPRG\r"));
-    EXPECT_EQ(client.Receive().size(), 1u);
+    EXPECT_EQ(client.Receive(1).size(), 1u);
     client.Raw(B115200);
     std::vector<std::uint8_t> badChecksum = ReadRequest(0x000800, 240);
     badChecksum.back() ^= 1;
@@ -140,7 +148,7 @@ TEST(ControllerEmulator, RefusesMalformedRequestsWithoutAnswering) {
     client.Send(ReadRequest(0x000810, 240)); // not at a block boundary
     client.Send(ReadRequest(0x000800, 128)); // wrong length
     client.Send(ReadRequest(0x084400, 240)); // beyond the memory
-    EXPECT_TRUE(client.Receive().empty());
+    EXPECT_TRUE(client.Receive(0, 300).empty());
 
     const std::vector<std::string> violations = controller.Violations();
     EXPECT_TRUE(Contains(violations, "read block at 0x000800 refused: not in programming mode"));
@@ -156,9 +164,9 @@ TEST(ControllerEmulator, DropsARequestLeftIncomplete) {
     Client client(controller.SlavePath());
     client.Raw(B4800);
     client.Send(Text("21D"));
-    EXPECT_TRUE(client.Receive(800).empty());
+    EXPECT_TRUE(client.Receive(0, 1500).empty());
     client.Send(Text("21DF\r"));
-    EXPECT_EQ(client.Receive().size(), 23u);
+    EXPECT_EQ(client.Receive(23).size(), 23u);
     EXPECT_TRUE(Contains(controller.Violations(), "incomplete request dropped"));
 }
 
@@ -169,11 +177,34 @@ TEST(ControllerEmulator, FaultsHitOnlyTheirAttempt) {
     Client client(controller.SlavePath());
     client.Raw(B4800);
     client.Send(Text("21DF\r"));
-    EXPECT_EQ(client.Receive(), Text("2100514D2E30372E3033C7"));
+    EXPECT_EQ(client.Receive(22), Text("2100514D2E30372E3033C7"));
     client.Send(Text("21DF\r"));
-    EXPECT_EQ(client.Receive(), Text("2100514d2e30372e3033c7\r"));
+    EXPECT_EQ(client.Receive(23), Text("2100514d2e30372e3033c7\r"));
     client.Send(Text("21DF\r"));
-    EXPECT_EQ(client.Receive(), Text("2100514D2E30372E3033C7\r"));
+    EXPECT_EQ(client.Receive(23), Text("2100514D2E30372E3033C7\r"));
+}
+
+// Only lower bounds: a loaded machine makes answers later, never earlier.
+TEST(ControllerEmulator, DelaysAndPacesAnswers) {
+    ControllerEmulator controller;
+    Client client(controller.SlavePath());
+    client.Raw(B4800);
+    const auto firstByteAfter = [&](const std::string& request) {
+        const auto begin = std::chrono::steady_clock::now();
+        client.Send(Text(request));
+        pollfd p{client.Descriptor(), POLLIN, 0};
+        EXPECT_EQ(poll(&p, 1, 2000), 1);
+        const auto elapsed = std::chrono::steady_clock::now() - begin;
+        EXPECT_EQ(client.Receive(23).size(), 23u);
+        return elapsed;
+    };
+    controller.InjectFault({.stage = Stage::Identification, .kind = FaultKind::Delay, .delayMs = 300});
+    EXPECT_GE(firstByteAfter("21DF\r"), std::chrono::milliseconds(300));
+
+    controller.ClearFaults();
+    controller.SetPaced(true);
+    // 5 characters in and 23 out, 10 bits each at 4800 baud: 58 ms.
+    EXPECT_GE(firstByteAfter("21DF\r"), std::chrono::milliseconds(58));
 }
 
 TEST(ControllerEmulator, HangUpClosesTheLine) {
@@ -197,7 +228,7 @@ TEST(ControllerEmulator, KeepsMemoryAndTranscriptAfterStop) {
         Client client(controller.SlavePath());
         client.Raw(B4800);
         client.Send(Text("21DF\r"));
-        client.Receive();
+        client.Receive(23);
     }
     const auto begin = std::chrono::steady_clock::now();
     controller.Stop();

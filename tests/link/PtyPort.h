@@ -4,18 +4,14 @@
 
 #include "PseudoTerminal.h"
 #include "link/CPort.h"
+#include "link/ControllerLine.h"
 
 // A port set up as the main window sets up its own, on the slave side of a pseudo-terminal.
 class PtyPortTest : public ::testing::Test {
 protected:
     PtyPortTest() {
-        port.SetBaudRate(br4800);
+        SetUpControllerLine(port);
         port.SetPort(pty.SlavePath());
-        port.Timeouts().SetReadInterval(200);
-        port.Timeouts().SetReadTotalMultiplier(5);
-        port.Timeouts().SetReadTotalConstant(200);
-        port.Timeouts().SetWriteTotalMultiplier(15);
-        port.Timeouts().SetWriteTotalConstant(300);
     }
 
     void OpenPort() {

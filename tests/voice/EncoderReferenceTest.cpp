@@ -49,7 +49,7 @@ void ExpectSameCodes(const std::vector<std::int16_t>& samples, const std::vector
     }
 }
 
-// Made once with tests/voice/data/make-encoder-reference.sh; runs without ffmpeg.
+// Made once with tests/voice/data/make-reference-data.sh; runs without ffmpeg.
 TEST(EncoderReference, MatchesStoredOutputOfAnIndependentEncoder) {
     const std::filesystem::path data = VP_VOICE_TEST_DATA;
     const std::vector<std::uint8_t> input = ReadAll(data / "encoder-input.s16");

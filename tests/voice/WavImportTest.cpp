@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -130,6 +132,15 @@ TEST_F(WavImportTest, RiffSizeSentinelsLoadWhatTheFileHolds) {
         EXPECT_TRUE(reporter.messages.empty());
         ExpectSlotHolds(samples);
     }
+}
+
+// A pipe writer leaves the data size unfilled too: it counts as longer than the free capacity, so
+// the truncation warning shows, and the file still loads what it holds.
+TEST_F(WavImportTest, UnfilledDataSizeWarnsAndLoadsWhatTheFileHolds) {
+    EXPECT_EQ(Import(WavBuilder().Fmt().Data(samples, 0xFFFFFFFF).RiffSize(0xFFFFFFFF).Build()),
+              ImportOutcome::Loaded);
+    EXPECT_EQ(reporter.Kinds(), std::vector{ImportMessageKind::Truncated});
+    ExpectSlotHolds(samples);
 }
 
 TEST_F(WavImportTest, QuantityIsTheSmallestOfDataSizeRiffSizeAndFileLength) {
@@ -292,6 +303,24 @@ TEST_F(WavFileImportTest, LoadsAFileWithACyrillicName) {
     wavtest::WriteFile(file, wavtest::CanonicalWav(samples));
     EXPECT_EQ(ImportWav(*bank, kSlot, file, reporter), ImportOutcome::Loaded);
     ExpectSlotHolds(samples);
+}
+
+// ffmpeg's default output, made by tests/voice/data/make-reference-data.sh: its LIST/INFO texts
+// hold "data" ahead of the real data chunk, whose 400 samples end the file.
+TEST_F(WavFileImportTest, LoadsFfmpegOutputWithDataInItsTexts) {
+    const std::filesystem::path path =
+        std::filesystem::path(VP_VOICE_TEST_DATA) / "ffmpeg-title-metadata.wav";
+    std::ifstream in(path, std::ios::binary);
+    const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_GT(file.size(), 800U);
+    std::vector<std::int16_t> recorded(400);
+    for (std::size_t i = 0; i < recorded.size(); ++i) {
+        const std::size_t at = file.size() - 800 + 2 * i;
+        recorded[i] = static_cast<std::int16_t>(file[at] | file[at + 1] << 8);
+    }
+    EXPECT_EQ(ImportWav(*bank, kSlot, path, reporter), ImportOutcome::Loaded);
+    EXPECT_TRUE(reporter.messages.empty());
+    ExpectSlotHolds(recorded);
 }
 
 TEST_F(WavFileImportTest, WhatCannotBeOpenedIsRefusedUntouched) {

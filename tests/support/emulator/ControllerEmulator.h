@@ -31,7 +31,7 @@ namespace emulator {
 struct Counters {
     int identifications = 0;
     int programmingCommands = 0;
-    int writeBlocks = 0; // requests, retries included
+    int writeBlocks = 0; // requests served, retries included; refused ones are only in Violations()
     int readBlocks = 0;
 };
 
@@ -62,9 +62,9 @@ public:
     void WriteMemory(std::size_t offset, std::span<const std::uint8_t> bytes);
 
     void SetFirmware(std::string_view version);
-    // Paced: each request is taken as arriving at the line's speed from when its bytes were written,
-    // and each answer is handed over only when it would have been sent completely: 10 bits per byte at
-    // the speed the master's termios shows.
+    // Paced: a request's bytes are taken as arriving one after another at the line's speed from when
+    // the emulator reads them, and each answer is handed over only when it would have been sent
+    // completely after that: 10 bits per byte at the speed the master's termios shows.
     void SetPaced(bool paced);
     void InjectFault(const Fault& fault); // faults accumulate; delays add up, the first other one wins
     void ClearFaults();

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Regenerates the encoder reference pair with an IMA ADPCM encoder that is not ours: ffmpeg's
+# Regenerates the reference files that the voice tests read, so that they need no ffmpeg to run.
+#
+# The encoder reference pair, made with an IMA ADPCM encoder that is not ours: ffmpeg's
 # adpcm_ima_ssi (shift-and-add form, starting from predictor 0 and step index 0, high nibble first).
 #   encoder-input.s16   4000 signed 16-bit little-endian samples: a slow triangle, a fast one,
 #                       pseudo-random noise and full-scale square steps (so both rails and both
@@ -27,3 +29,8 @@ open("encoder-input.s16", "wb").write(struct.pack("<%dh" % len(samples), *sample
 PY
 ffmpeg -loglevel error -y -f s16le -ar 8000 -ac 1 -i encoder-input.s16 -c:a adpcm_ima_ssi -f kvag \
     encoder-input.vag
+
+# A WAV file as ffmpeg writes it by default: a LIST/INFO chunk between fmt and data whose title and
+# encoder texts hold the four bytes "data". 400 samples of a 700 Hz tone.
+ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=700:duration=0.05" -ar 8000 -ac 1 \
+    -c:a pcm_s16le -metadata title="metadata" ffmpeg-title-metadata.wav
