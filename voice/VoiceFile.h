@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+class ByteSource;
+
 // Voice files (".vce"): a 22-byte version header, the image, one checksum byte.
 enum VoiceFileResult : int {
     kVoiceFileOk = 0,
@@ -16,3 +18,6 @@ VoiceFileResult WriteVoiceFile(const std::filesystem::path& path, const VoiceIma
 
 // Reads any of the three versions into image; fullLayout is meaningful only when the result is 0.
 VoiceFileResult ReadVoiceFile(const std::filesystem::path& path, VoiceImage& image, bool& fullLayout);
+
+// The same from any byte stream (fuzzing reads from memory).
+VoiceFileResult ReadVoiceFile(ByteSource& file, VoiceImage& image, bool& fullLayout);

@@ -8,8 +8,8 @@
 // The controller's voice memory and the 50 voice slots it is packed from.
 // Sample counts are counts of 4-bit IMA ADPCM codes at 8000 samples per second.
 
-inline constexpr std::size_t kImageSize = 539648;   // 0x83C00, the controller's voice memory
-inline constexpr std::size_t kDirectorySize = 300;  // 50 entries of 6 bytes
+inline constexpr std::size_t kImageSize = 539648;  // 0x83C00, the controller's voice memory
+inline constexpr std::size_t kDirectorySize = 300; // 50 entries of 6 bytes
 inline constexpr std::size_t kDirectoryEntrySize = 6;
 inline constexpr std::size_t kDataAreaSize = kImageSize - kDirectorySize;
 inline constexpr std::uint32_t kCapacitySamples = 2 * kDataAreaSize; // 1,078,696: per slot and per bank
@@ -44,7 +44,10 @@ public:
     VoiceBank(const VoiceBank&) = delete;
     VoiceBank& operator=(const VoiceBank&) = delete;
 
+    // Slot numbers are 0 to 49; a larger one throws std::out_of_range rather than touch memory.
     const VoiceSlot& Slot(std::uint8_t slot) const;
+    // Entry of the slot as the image's directory states it (not necessarily what UnpackImage takes).
+    SlotDirectoryEntry DirectoryEntry(std::uint8_t slot) const;
     const AdpcmEncoderState& EncoderState() const { return encoder_; }
 
     void ClearImage();
@@ -53,6 +56,8 @@ public:
     void ResetEncoder();
     std::uint8_t EncodeSample(std::int16_t sample);
     void AppendSample(std::uint8_t slot, std::int16_t sample);
+    // Both count each slot in whole bytes (an odd count rounded up to even), so that used plus free is
+    // the capacity and an import that stays within FreeSamples always fits the packed image.
     std::uint32_t FreeSamples() const;
     std::uint32_t UsedSamples() const;
     void PackImage();
@@ -62,6 +67,9 @@ public:
     static bool CompareImages(const VoiceBank& a, const VoiceBank& b);
 
 private:
+    static void EmptySlot(VoiceSlot& slot);
+    std::uint32_t OccupiedTotal() const;
+
     std::unique_ptr<std::array<VoiceSlot, kSlotCount>> slots_;
     std::unique_ptr<VoiceImage> imageStorage_;
 

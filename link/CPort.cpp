@@ -1,0 +1,243 @@
+#include "CPort.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "ComDevice.h"
+#include "ComThread.h"
+
+std::int32_t BaudRateToInt(TBaudRate rate) {
+    static constexpr std::int32_t rates[] = {0,     110,   300,   600,   1200,  2400,   4800,   9600,
+                                             14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
+    return rate >= br110 && rate <= br256000 ? rates[rate] : 0;
+}
+
+TCustomComPort::TCustomComPort() = default;
+
+TCustomComPort::~TCustomComPort() {
+    // Taken out first, so that a listener that cancels its notification meanwhile changes nothing here.
+    const std::vector<TComPortFreeNotify*> listeners = std::move(freeNotifies_);
+    for (TComPortFreeNotify* listener : listeners)
+        listener->PortDestroyed(*this);
+    Close();
+}
+
+void TCustomComPort::FreeNotification(TComPortFreeNotify& listener) {
+    if (std::find(freeNotifies_.begin(), freeNotifies_.end(), &listener) == freeNotifies_.end())
+        freeNotifies_.push_back(&listener);
+}
+
+void TCustomComPort::RemoveFreeNotification(TComPortFreeNotify& listener) {
+    std::erase(freeNotifies_, &listener);
+}
+
+void TCustomComPort::Open() {
+    if (connected_)
+        return;
+    device_ = std::make_unique<ComDevice>(port_);
+    connected_ = true;
+    try {
+        SetupComPort();
+    } catch (...) {
+        device_.reset();
+        connected_ = false;
+        throw;
+    }
+    if (events_ != 0)
+        thread_ = std::make_unique<TComThread>(*device_);
+    ReadModemStatus();
+}
+
+void TCustomComPort::ReadModemStatus() {
+    // Once for each of CTS, DSR and RLSD, as the line-state listeners would be told of them; nobody
+    // listens here, but a device that fails the query still fails Open with error 11.
+    for (int line = 0; line < 3; ++line)
+        device_->ModemLines();
+}
+
+void TCustomComPort::Close() {
+    if (!connected_)
+        return;
+    thread_.reset();
+    device_.reset();
+    connected_ = false;
+}
+
+void TCustomComPort::SetConnected(bool value) {
+    if (value != connected_)
+        value ? Open() : Close();
+}
+
+void TCustomComPort::SetPort(const std::string& name) {
+    if (name == port_)
+        return;
+    port_ = name;
+    if (connected_) {
+        Close();
+        Open();
+    }
+}
+
+template <typename T>
+void TCustomComPort::StoreLineSetting(T& field, T value) {
+    if (field == value)
+        return;
+    field = value;
+    ApplyDCB();
+}
+
+void TCustomComPort::SetBaudRate(TBaudRate value) {
+    StoreLineSetting(baudRate_, value);
+}
+void TCustomComPort::SetCustomBaudRate(std::int32_t value) {
+    StoreLineSetting(customBaudRate_, value);
+}
+void TCustomComPort::SetDataBits(TDataBits value) {
+    StoreLineSetting(dataBits_, value);
+}
+void TCustomComPort::SetStopBits(TStopBits value) {
+    StoreLineSetting(stopBits_, value);
+}
+void TCustomComPort::SetDiscardNull(bool value) {
+    StoreLineSetting(discardNull_, value);
+}
+void TCustomComPort::SetEventChar(char value) {
+    StoreLineSetting(eventChar_, value);
+}
+
+void TCustomComPort::SetSyncMethod(TSyncMethod value) {
+    if (connected_)
+        throw EComPort(CError_ConnChangeProp);
+    syncMethod_ = value;
+}
+
+void TCustomComPort::SetEventThreadPriority(TThreadPriority value) {
+    if (connected_)
+        throw EComPort(CError_ConnChangeProp);
+    eventThreadPriority_ = value;
+}
+
+void TCustomComPort::SetBuffer(const TComBuffer& value) {
+    buffer_.inputSize_ = value.inputSize_;
+    buffer_.outputSize_ = value.outputSize_;
+    ApplyBuffer();
+}
+
+void TCustomComPort::SetParity(const TComParity& value) {
+    parity_.bits_ = value.bits_;
+    parity_.check_ = value.check_;
+    parity_.replace_ = value.replace_;
+    parity_.replaceChar_ = value.replaceChar_;
+    ApplyDCB();
+}
+
+void TCustomComPort::SetTimeouts(const TComTimeouts& value) {
+    timeouts_.readInterval_ = value.readInterval_;
+    timeouts_.readTotalMultiplier_ = value.readTotalMultiplier_;
+    timeouts_.readTotalConstant_ = value.readTotalConstant_;
+    timeouts_.writeTotalMultiplier_ = value.writeTotalMultiplier_;
+    timeouts_.writeTotalConstant_ = value.writeTotalConstant_;
+    ApplyTimeouts();
+}
+
+void TCustomComPort::SetFlowControl(const TComFlowControl& value) {
+    TComFlowControl& f = flowControl_;
+    f.outCTSFlow_ = value.outCTSFlow_;
+    f.outDSRFlow_ = value.outDSRFlow_;
+    f.controlDTR_ = value.controlDTR_;
+    f.controlRTS_ = value.controlRTS_;
+    f.xonXoffOut_ = value.xonXoffOut_;
+    f.xonXoffIn_ = value.xonXoffIn_;
+    f.dsrSensitivity_ = value.dsrSensitivity_;
+    f.txContinueOnXoff_ = value.txContinueOnXoff_;
+    f.xonChar_ = value.xonChar_;
+    f.xoffChar_ = value.xoffChar_;
+    ApplyDCB();
+}
+
+void TCustomComPort::BeginUpdate() {
+    ++updateCount_;
+}
+
+void TCustomComPort::EndUpdate() {
+    if (updateCount_ == 0)
+        return;
+    if (--updateCount_ == 0 && connected_)
+        SetupComPort();
+}
+
+bool TCustomComPort::CanApply() const {
+    return connected_ && updateCount_ == 0;
+}
+
+void TCustomComPort::ApplyBuffer() {
+    if (CanApply())
+        device_->ApplyBuffer(buffer_.InputSize(), buffer_.OutputSize());
+}
+
+void TCustomComPort::ApplyDCB() {
+    if (CanApply())
+        device_->ApplyLine(LineSettings());
+}
+
+void TCustomComPort::ApplyTimeouts() {
+    if (CanApply())
+        device_->ApplyTimeouts(TimeoutValues());
+}
+
+void TCustomComPort::SetupComPort() {
+    device_->ApplyBuffer(buffer_.InputSize(), buffer_.OutputSize());
+    device_->ApplyLine(LineSettings());
+    device_->ApplyTimeouts(TimeoutValues());
+}
+
+ComLineSettings TCustomComPort::LineSettings() const {
+    ComLineSettings line;
+    line.bitsPerSecond = baudRate_ == brCustom ? customBaudRate_ : BaudRateToInt(baudRate_);
+    line.dataBits = dataBits_;
+    line.stopBits = stopBits_;
+    line.parity = parity_.Bits();
+    line.parityCheck = parity_.Check();
+    line.discardNull = discardNull_;
+    line.outCTSFlow = flowControl_.OutCTSFlow();
+    line.controlDTR = flowControl_.ControlDTR();
+    line.controlRTS = flowControl_.ControlRTS();
+    line.xonXoffOut = flowControl_.XonXoffOut();
+    line.xonXoffIn = flowControl_.XonXoffIn();
+    line.xonChar = flowControl_.XonChar();
+    line.xoffChar = flowControl_.XoffChar();
+    return line;
+}
+
+ComTimeoutValues TCustomComPort::TimeoutValues() const {
+    // The device keeps them as unsigned 32-bit values: -1 is the largest.
+    const TComTimeouts& t = timeouts_;
+    return {static_cast<std::uint32_t>(t.ReadInterval()), static_cast<std::uint32_t>(t.ReadTotalMultiplier()),
+            static_cast<std::uint32_t>(t.ReadTotalConstant()),
+            static_cast<std::uint32_t>(t.WriteTotalMultiplier()),
+            static_cast<std::uint32_t>(t.WriteTotalConstant())};
+}
+
+void TCustomComPort::ClearBuffer(bool input, bool output) {
+    if (!connected_)
+        throw EComPort(CError_PurgeFailed, EBADF);
+    device_->Purge(input, output);
+}
+
+std::int32_t TCustomComPort::Write(const void* buffer, std::int32_t count) {
+    if (!connected_)
+        throw EComPort(CError_WriteFailed, EBADF);
+    return device_->Write(buffer, count);
+}
+
+std::int32_t TCustomComPort::Read(void* buffer, std::int32_t count) {
+    if (!connected_)
+        throw EComPort(CError_ReadFailed, EBADF);
+    return device_->Read(buffer, count);
+}
+
+std::int32_t TCustomComPort::InputCount() {
+    if (!connected_)
+        throw EComPort(CError_ClearComFailed, EBADF);
+    return device_->InputCount();
+}

@@ -1,0 +1,356 @@
+#pragma once
+
+// The serial port component: one serial device, its line settings as properties, and blocking
+// Read/Write bounded by time-outs that belong to the settings. No Qt here.
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Ordinals are fixed: callers pass them as numbers (the transfer code passes 6 and 13).
+enum TBaudRate {
+    brCustom,
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
+    br115200,
+    br128000,
+    br256000
+};
+enum TDataBits { dbFive, dbSix, dbSeven, dbEight };
+enum TStopBits { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
+enum TParityBits { prNone, prOdd, prEven, prMark, prSpace };
+enum TDTRFlowControl { dtrDisable, dtrEnable, dtrHandshake };
+enum TRTSFlowControl { rtsDisable, rtsEnable, rtsHandshake, rtsToggle };
+enum TFlowControl { fcHardware, fcSoftware, fcNone, fcCustom };
+enum TComEvent { evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR, evError, evRLSD, evRx80Full };
+enum TSyncMethod { smThreadSync, smWindowSync, smNone };
+enum TOperationKind { okWrite, okRead };
+enum TComProperty { cpNone, cpPort, cpBaudRate, cpDataBits, cpStopBits, cpParity, cpFlowControl };
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+// A set of TComEvent: bit n stands for the event of ordinal n.
+using TComEvents = std::uint16_t;
+constexpr TComEvents ComEvent(TComEvent event) {
+    return static_cast<TComEvents>(1u << event);
+}
+constexpr TComEvents AllComEvents = 0x3FF;
+
+// Bits per second of a rate other than brCustom.
+std::int32_t BaudRateToInt(TBaudRate rate);
+
+// Error codes of EComPort.
+enum TComErrorCode : std::int32_t {
+    CError_OpenFailed = 1,
+    CError_WriteFailed = 2,
+    CError_ReadFailed = 3,
+    CError_InvalidAsync = 4,
+    CError_PurgeFailed = 5,
+    CError_AsyncCheck = 6,
+    CError_SetStateFailed = 7,
+    CError_TimeoutsFailed = 8,
+    CError_SetupComFailed = 9,
+    CError_ClearComFailed = 10,
+    CError_ModemStatFailed = 11,
+    CError_EscapeComFailed = 12,
+    CError_TransmitFailed = 13,
+    CError_ConnChangeProp = 14,
+    CError_EnumPortsFailed = 15,
+    CError_StoreFailed = 16,
+    CError_LoadFailed = 17,
+    CError_RegFailed = 18,
+    CError_LedStateFailed = 19,
+    CError_ThreadCreated = 20,
+    CError_WaitFailed = 21,
+    CError_HasLink = 22,
+    CError_RegError = 23,
+};
+
+class EComPort : public std::exception {
+public:
+    // osErrorCode is the system's error number, -1 when there is none. hint is an optional second
+    // line that tells the user what to do about the cause.
+    explicit EComPort(std::int32_t errorCode, std::int32_t osErrorCode = -1, const std::string& hint = {});
+
+    const char* what() const noexcept override { return message_.c_str(); }
+    std::int32_t ErrorCode() const { return errorCode_; }
+    std::int32_t OsErrorCode() const { return osErrorCode_; }
+
+private:
+    std::int32_t errorCode_;
+    std::int32_t osErrorCode_;
+    std::string message_;
+};
+
+class TCustomComPort;
+
+// The four settings objects below belong to a port (or to nobody, as a value to assign from).
+// Each setter stores a value that differs from the current one and then has the port re-apply
+// the object's group. A copy carries the values only, never the port.
+
+class TComBuffer {
+public:
+    TComBuffer() = default;
+    TComBuffer(const TComBuffer& other) : inputSize_(other.inputSize_), outputSize_(other.outputSize_) {}
+    TComBuffer& operator=(const TComBuffer&) = delete;
+
+    std::int32_t InputSize() const { return inputSize_; }
+    std::int32_t OutputSize() const { return outputSize_; }
+    void SetInputSize(std::int32_t value);
+    void SetOutputSize(std::int32_t value);
+
+private:
+    friend class TCustomComPort;
+    explicit TComBuffer(TCustomComPort* port) : port_(port) {}
+    void Changed();
+
+    TCustomComPort* port_ = nullptr;
+    std::int32_t inputSize_ = 1024;
+    std::int32_t outputSize_ = 1024;
+};
+
+class TComTimeouts {
+public:
+    TComTimeouts() = default;
+    TComTimeouts(const TComTimeouts& other);
+    TComTimeouts& operator=(const TComTimeouts&) = delete;
+
+    std::int32_t ReadInterval() const { return readInterval_; }
+    std::int32_t ReadTotalMultiplier() const { return readTotalMultiplier_; }
+    std::int32_t ReadTotalConstant() const { return readTotalConstant_; }
+    std::int32_t WriteTotalMultiplier() const { return writeTotalMultiplier_; }
+    std::int32_t WriteTotalConstant() const { return writeTotalConstant_; }
+    void SetReadInterval(std::int32_t value);
+    void SetReadTotalMultiplier(std::int32_t value);
+    void SetReadTotalConstant(std::int32_t value);
+    void SetWriteTotalMultiplier(std::int32_t value);
+    void SetWriteTotalConstant(std::int32_t value);
+
+private:
+    friend class TCustomComPort;
+    explicit TComTimeouts(TCustomComPort* port) : port_(port) {}
+    void Store(std::int32_t& field, std::int32_t value);
+
+    TCustomComPort* port_ = nullptr;
+    std::int32_t readInterval_ = -1;
+    std::int32_t readTotalMultiplier_ = 0;
+    std::int32_t readTotalConstant_ = 0;
+    std::int32_t writeTotalMultiplier_ = 100;
+    std::int32_t writeTotalConstant_ = 1000;
+};
+
+class TComParity {
+public:
+    TComParity() = default;
+    TComParity(const TComParity& other);
+    TComParity& operator=(const TComParity&) = delete;
+
+    TParityBits Bits() const { return bits_; }
+    bool Check() const { return check_; }
+    bool Replace() const { return replace_; }
+    char ReplaceChar() const { return replaceChar_; }
+    void SetBits(TParityBits value);
+    void SetCheck(bool value);
+    void SetReplace(bool value);
+    void SetReplaceChar(char value);
+
+private:
+    friend class TCustomComPort;
+    explicit TComParity(TCustomComPort* port) : port_(port) {}
+    void Changed();
+
+    TCustomComPort* port_ = nullptr;
+    TParityBits bits_ = prNone;
+    bool check_ = false;
+    bool replace_ = false;
+    char replaceChar_ = 0;
+};
+
+class TComFlowControl {
+public:
+    TComFlowControl() = default;
+    TComFlowControl(const TComFlowControl& other);
+    TComFlowControl& operator=(const TComFlowControl&) = delete;
+
+    bool OutCTSFlow() const { return outCTSFlow_; }
+    bool OutDSRFlow() const { return outDSRFlow_; }
+    TDTRFlowControl ControlDTR() const { return controlDTR_; }
+    TRTSFlowControl ControlRTS() const { return controlRTS_; }
+    bool XonXoffOut() const { return xonXoffOut_; }
+    bool XonXoffIn() const { return xonXoffIn_; }
+    bool DSRSensitivity() const { return dsrSensitivity_; }
+    bool TxContinueOnXoff() const { return txContinueOnXoff_; }
+    char XonChar() const { return xonChar_; }
+    char XoffChar() const { return xoffChar_; }
+    // The summary of the fields above; writing it (anything but fcCustom) always re-applies.
+    TFlowControl FlowControl() const;
+
+    void SetOutCTSFlow(bool value);
+    void SetOutDSRFlow(bool value);
+    void SetControlDTR(TDTRFlowControl value);
+    void SetControlRTS(TRTSFlowControl value);
+    void SetXonXoffOut(bool value);
+    void SetXonXoffIn(bool value);
+    void SetDSRSensitivity(bool value);
+    void SetTxContinueOnXoff(bool value);
+    void SetXonChar(char value);
+    void SetXoffChar(char value);
+    void SetFlowControl(TFlowControl value);
+
+private:
+    friend class TCustomComPort;
+    explicit TComFlowControl(TCustomComPort* port) : port_(port) {}
+    void Changed();
+    template <typename T>
+    void Store(T& field, T value);
+
+    TCustomComPort* port_ = nullptr;
+    bool outCTSFlow_ = false;
+    bool outDSRFlow_ = false;
+    TDTRFlowControl controlDTR_ = dtrDisable;
+    TRTSFlowControl controlRTS_ = rtsDisable;
+    bool xonXoffOut_ = false;
+    bool xonXoffIn_ = false;
+    bool dsrSensitivity_ = false;
+    bool txContinueOnXoff_ = false;
+    char xonChar_ = 17;
+    char xoffChar_ = 19;
+};
+
+// Told when a port is destroyed, so that a control bound to the port can let go of it in time.
+class TComPortFreeNotify {
+public:
+    virtual void PortDestroyed(TCustomComPort& port) = 0;
+
+protected:
+    ~TComPortFreeNotify() = default;
+};
+
+class ComDevice;
+class TComThread;
+struct ComLineSettings;
+struct ComTimeoutValues;
+
+class TCustomComPort {
+public:
+    TCustomComPort();
+    virtual ~TCustomComPort();
+    TCustomComPort(const TCustomComPort&) = delete;
+    TCustomComPort& operator=(const TCustomComPort&) = delete;
+
+    // Opens the device and applies every setting; raises EComPort and stays closed on failure.
+    void Open();
+    void Close();
+    bool Connected() const { return connected_; }
+    void SetConnected(bool value);
+
+    // Port names: "COMn" is /dev/ttyS(n-1), a name with "/" is a device path, any other name N is /dev/N.
+    const std::string& Port() const { return port_; }
+    void SetPort(const std::string& name);
+
+    TBaudRate BaudRate() const { return baudRate_; }
+    void SetBaudRate(TBaudRate value);
+    std::int32_t CustomBaudRate() const { return customBaudRate_; }
+    void SetCustomBaudRate(std::int32_t value);
+    TDataBits DataBits() const { return dataBits_; }
+    void SetDataBits(TDataBits value);
+    TStopBits StopBits() const { return stopBits_; }
+    void SetStopBits(TStopBits value);
+    bool DiscardNull() const { return discardNull_; }
+    void SetDiscardNull(bool value);
+    char EventChar() const { return eventChar_; }
+    void SetEventChar(char value);
+    TComEvents Events() const { return events_; }
+    void SetEvents(TComEvents value) { events_ = value; }
+    TSyncMethod SyncMethod() const { return syncMethod_; }
+    void SetSyncMethod(TSyncMethod value);
+    TThreadPriority EventThreadPriority() const { return eventThreadPriority_; }
+    void SetEventThreadPriority(TThreadPriority value);
+
+    TComBuffer& Buffer() { return buffer_; }
+    TComParity& Parity() { return parity_; }
+    TComTimeouts& Timeouts() { return timeouts_; }
+    TComFlowControl& FlowControl() { return flowControl_; }
+    const TComBuffer& Buffer() const { return buffer_; }
+    const TComParity& Parity() const { return parity_; }
+    const TComTimeouts& Timeouts() const { return timeouts_; }
+    const TComFlowControl& FlowControl() const { return flowControl_; }
+    // Whole-object assignment: copies every field and re-applies the group once.
+    void SetBuffer(const TComBuffer& value);
+    void SetParity(const TComParity& value);
+    void SetTimeouts(const TComTimeouts& value);
+    void SetFlowControl(const TComFlowControl& value);
+
+    // Batches setting changes: the outermost EndUpdate applies all groups at once.
+    void BeginUpdate();
+    void EndUpdate();
+
+    // Discards the receive queue (input) and the transmit queue (output).
+    void ClearBuffer(bool input, bool output);
+    // Both return the number of bytes transferred before the count was reached or a time-out ended it.
+    std::int32_t Write(const void* buffer, std::int32_t count);
+    std::int32_t Read(void* buffer, std::int32_t count);
+    // Bytes waiting in the receive queue.
+    std::int32_t InputCount();
+    // True while an event thread runs (between Open and Close, when Events is not empty).
+    bool EventThreadRunning() const { return thread_ != nullptr; }
+
+    // Asks for (or cancels) a PortDestroyed call when this port is destroyed.
+    void FreeNotification(TComPortFreeNotify& listener);
+    void RemoveFreeNotification(TComPortFreeNotify& listener);
+
+private:
+    friend class TComBuffer;
+    friend class TComTimeouts;
+    friend class TComParity;
+    friend class TComFlowControl;
+    friend class TComThread;
+
+    bool CanApply() const;
+    void ApplyBuffer();
+    void ApplyDCB();
+    void ApplyTimeouts();
+    void SetupComPort();
+    ComLineSettings LineSettings() const;
+    ComTimeoutValues TimeoutValues() const;
+    void ReadModemStatus();
+    template <typename T>
+    void StoreLineSetting(T& field, T value);
+
+    std::unique_ptr<TComThread> thread_;
+    std::unique_ptr<ComDevice> device_;
+    std::int32_t updateCount_ = 0;
+    TThreadPriority eventThreadPriority_ = tpNormal;
+    bool connected_ = false;
+    TBaudRate baudRate_ = br9600;
+    std::int32_t customBaudRate_ = 9600;
+    std::string port_ = "COM1";
+    TStopBits stopBits_ = sbOneStopBit;
+    TDataBits dataBits_ = dbEight;
+    bool discardNull_ = false;
+    char eventChar_ = 0;
+    TComEvents events_ = AllComEvents;
+    TComBuffer buffer_{this};
+    TComParity parity_{this};
+    TComTimeouts timeouts_{this};
+    TComFlowControl flowControl_{this};
+    TSyncMethod syncMethod_ = smThreadSync;
+    std::vector<TComPortFreeNotify*> freeNotifies_;
+};
+
+class TComPort : public TCustomComPort {};
+
+// Replaces list with the serial ports present, sorted without regard to case ("COM10" before "COM2").
+// Raises error 23 and leaves list as it was when the system's list can't be read.
+void EnumComPorts(std::vector<std::string>& list);

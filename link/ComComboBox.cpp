@@ -1,0 +1,56 @@
+#include "ComComboBox.h"
+
+TComComboBox::TComComboBox(QWidget* parent) : QComboBox(parent), select_([this] { SelectFirst(); }) {
+    setEditable(false);
+    connect(this, &QComboBox::activated, this, &TComComboBox::Picked);
+}
+
+void TComComboBox::SetComPort(TCustomComPort* port) {
+    if (port == select_.ComPort())
+        return;
+    select_.SetComPort(port);
+    SelectPortValue();
+}
+
+void TComComboBox::SetComProperty(TComProperty property) {
+    select_.SetComProperty(property);
+    clear();
+    for (const std::string& item : select_.Items())
+        addItem(QString::fromStdString(item));
+    SelectPortValue();
+}
+
+QString TComComboBox::Text() const {
+    return currentIndex() >= 0 ? itemText(currentIndex()) : QString();
+}
+
+void TComComboBox::SetText(const QString& text) {
+    const int index = findText(text, Qt::MatchFixedString);
+    if (index >= 0)
+        setCurrentIndex(index);
+}
+
+void TComComboBox::SelectPortValue() {
+    if (!select_.ComPort()) {
+        SelectFirst();
+        return;
+    }
+    // Port names are matched without regard to case ("com2" is COM2); value texts match exactly.
+    const Qt::MatchFlags match = select_.ComProperty() == cpPort
+                                     ? Qt::MatchFixedString
+                                     : Qt::MatchFixedString | Qt::MatchCaseSensitive;
+    setCurrentIndex(findText(QString::fromStdString(select_.PortValueText()), match));
+}
+
+void TComComboBox::SelectFirst() {
+    setCurrentIndex(count() > 0 ? 0 : -1);
+}
+
+void TComComboBox::Picked(int index) {
+    try {
+        select_.SelectValue(itemText(index).toStdString());
+    } catch (const EComPort& error) {
+        // A Qt signal handler must not throw; the caller that turned AutoApply on hears of it here.
+        emit ApplyFailed(QString::fromUtf8(error.what()));
+    }
+}

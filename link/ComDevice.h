@@ -1,0 +1,69 @@
+#pragma once
+
+// The seam between the port component and the host's serial device interface. One implementation per
+// platform (ComDevice_lin.cpp on Linux); every failure is raised as EComPort with the code the port
+// operation calls for.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "CPort.h"
+
+// The whole line state, as the port's line settings group describes it.
+struct ComLineSettings {
+    std::int32_t bitsPerSecond = 9600;
+    TDataBits dataBits = dbEight;
+    TStopBits stopBits = sbOneStopBit;
+    TParityBits parity = prNone;
+    bool parityCheck = false;
+    bool discardNull = false;
+    bool outCTSFlow = false;
+    TDTRFlowControl controlDTR = dtrDisable;
+    TRTSFlowControl controlRTS = rtsDisable;
+    bool xonXoffOut = false;
+    bool xonXoffIn = false;
+    char xonChar = 17;
+    char xoffChar = 19;
+};
+
+// The five time-outs in milliseconds, as the device keeps them: all bits set is the largest value.
+struct ComTimeoutValues {
+    std::uint32_t readInterval = 0xFFFFFFFF;
+    std::uint32_t readTotalMultiplier = 0;
+    std::uint32_t readTotalConstant = 0;
+    std::uint32_t writeTotalMultiplier = 100;
+    std::uint32_t writeTotalConstant = 1000;
+};
+
+// The modem status lines; a device without them reads them as off.
+struct ComModemLines {
+    bool cts = false;
+    bool dsr = false;
+    bool rlsd = false;
+};
+
+class ComDevice {
+public:
+    // Opens the device that portName stands for, for this process alone (error 1).
+    explicit ComDevice(const std::string& portName);
+    ~ComDevice();
+    ComDevice(const ComDevice&) = delete;
+    ComDevice& operator=(const ComDevice&) = delete;
+
+    void ApplyBuffer(std::int32_t inputSize, std::int32_t outputSize); // error 9
+    void ApplyLine(const ComLineSettings& line);                       // error 7
+    void ApplyTimeouts(const ComTimeoutValues& timeouts);              // error 8
+    const ComTimeoutValues& Timeouts() const { return timeouts_; }
+
+    std::int32_t Read(void* buffer, std::int32_t count);        // error 3
+    std::int32_t Write(const void* buffer, std::int32_t count); // error 2
+    void Purge(bool input, bool output);                        // error 5
+    std::int32_t InputCount();                                  // error 10
+    ComModemLines ModemLines();                                 // error 11
+
+private:
+    struct State; // the platform's handle and what it must restore on close
+    std::unique_ptr<State> state_;
+    ComTimeoutValues timeouts_;
+};

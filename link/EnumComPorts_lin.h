@@ -1,0 +1,10 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "CPort.h"
+
+// EnumComPorts over a given copy of /sys/class/tty (tests point it at a fake tree).
+void EnumComPorts(std::vector<std::string>& list, const std::filesystem::path& sysClassTty);

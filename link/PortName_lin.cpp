@@ -1,0 +1,32 @@
+#include "PortName_lin.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() && text.size() <= 9 &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+} // namespace
+
+std::string DevicePathOf(const std::string& portName) {
+    if (portName.find('/') != std::string::npos)
+        return portName;
+    // Port names are case-insensitive, as the settings file may have stored "com2".
+    const std::string prefix = portName.substr(0, 3);
+    const bool com = prefix.size() == 3 && std::toupper(static_cast<unsigned char>(prefix[0])) == 'C' &&
+                     std::toupper(static_cast<unsigned char>(prefix[1])) == 'O' &&
+                     std::toupper(static_cast<unsigned char>(prefix[2])) == 'M';
+    if (com && AllDigits(portName.substr(3)) && portName[3] != '0')
+        return "/dev/ttyS" + std::to_string(std::stol(portName.substr(3)) - 1);
+    return "/dev/" + portName;
+}
+
+std::string PortNameOf(const std::string& ttyName) {
+    if (ttyName.rfind("ttyS", 0) == 0 && AllDigits(ttyName.substr(4)))
+        return "COM" + std::to_string(std::stol(ttyName.substr(4)) + 1);
+    return ttyName;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+class QWidget;
+class TComPort;
+class VoiceBank;
+
+enum class TransferMode : std::uint8_t { Read = 0, Program = 1, Compare = 2 };
+
+// What a transfer works on. All of it belongs to the main window and outlives the transfer; the GUI
+// thread leaves it alone while the transfer runs.
+struct TransferTarget {
+    TComPort& port;
+    VoiceBank& workingBank;
+    VoiceBank& scratchBank; // receives what is read from the controller
+    QWidget& mainWindow;    // repainted when the transfer ends
+    std::function<void(const QString&)> setStatusPanel2;
+};
+
+// Runs one transfer behind the modal progress dialog, on the GUI thread, and returns when it is over:
+// packs the working bank, starts the worker, shows the dialog until the worker closes it, runs
+// afterDialogClosed, then waits for the worker and destroys both. After a read the working image holds
+// the controller's memory (or, after a failure, what was packed), and afterDialogClosed unpacks it.
+void RunTransfer(TransferMode mode, const TransferTarget& target,
+                 const std::function<void()>& afterDialogClosed);

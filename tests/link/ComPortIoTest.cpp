@@ -1,0 +1,191 @@
+// Reads and writes against a pseudo-terminal: time-outs, hang-ups, purging. Timings allow for a
+// loaded machine: nothing ends much earlier than its time-out, and "at once" means well under it.
+
+#include <cerrno>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "PtyPort.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+long long MsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
+}
+
+} // namespace
+
+TEST_F(PtyPortTest, BytesTravelBothWays) {
+    OpenPort();
+    const std::string request = "\x12\x01\x02\x03";
+    EXPECT_EQ(port.Write(request.data(), 4), 4);
+    const std::vector<std::uint8_t> sent = pty.Read(4);
+    EXPECT_EQ(std::string(sent.begin(), sent.end()), request);
+
+    std::vector<std::uint8_t> answer(300);
+    for (std::size_t i = 0; i < answer.size(); ++i)
+        answer[i] = static_cast<std::uint8_t>(i); // every byte value, with CR, LF, XON and XOFF
+    ASSERT_TRUE(pty.Write(answer));
+    std::vector<std::uint8_t> got(300);
+    EXPECT_EQ(port.Read(got.data(), 300), 300);
+    EXPECT_EQ(got, answer);
+}
+
+TEST_F(PtyPortTest, ASilentReadReturnsNothingAtTheTotalTimeout) {
+    OpenPort();
+    char got[7];
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Read(got, 7), 0); // 5 x 7 + 200 ms
+    const long long elapsed = MsSince(start);
+    EXPECT_GE(elapsed, 230);
+    EXPECT_LT(elapsed, 235 + 300);
+}
+
+TEST_F(PtyPortTest, AReadEndsAnIntervalAfterTheLastByte) {
+    port.Timeouts().SetReadTotalConstant(2000); // the interval, not the total, must end this read
+    OpenPort();
+    Clock::time_point thirdSent;
+    std::thread peer([&] {
+        for (char c : std::string("abc")) {
+            std::this_thread::sleep_for(milliseconds(100));
+            thirdSent = Clock::now();
+            pty.Write(&c, 1);
+        }
+    });
+    char got[7] = {};
+    const std::int32_t count = port.Read(got, 7);
+    const auto end = Clock::now();
+    peer.join();
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(std::string(got, 3), "abc");
+    const long long gap = std::chrono::duration_cast<milliseconds>(end - thirdSent).count();
+    EXPECT_GE(gap, 200 - 5);
+    EXPECT_LT(gap, 200 + 300);
+}
+
+TEST_F(PtyPortTest, ThreeBytesThenSilenceReturnThreeBeforeTheTotalTimeout) {
+    OpenPort();
+    ASSERT_TRUE(pty.Write("abc", 3));
+    char got[7] = {};
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Read(got, 7), 3);
+    const long long elapsed = MsSince(start);
+    EXPECT_GE(elapsed, 190);
+    EXPECT_LT(elapsed, 235 + 300);
+}
+
+TEST_F(PtyPortTest, AReadReturnsAsSoonAsTheCountHasArrived) {
+    port.Timeouts().SetReadTotalConstant(3000);
+    OpenPort();
+    ASSERT_TRUE(pty.Write("1234567", 7));
+    char got[7];
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Read(got, 7), 7);
+    EXPECT_LT(MsSince(start), 1000);
+}
+
+TEST_F(PtyPortTest, TheDefaultTimeoutsReturnAtOnceWithWhatIsQueued) {
+    TComTimeouts defaults;
+    port.SetTimeouts(defaults);
+    EXPECT_EQ(port.Timeouts().ReadInterval(), -1);
+    OpenPort();
+    char got[7];
+    auto start = Clock::now();
+    EXPECT_EQ(port.Read(got, 7), 0);
+    EXPECT_LT(MsSince(start), 1000);
+
+    ASSERT_TRUE(pty.Write("xy", 2));
+    std::this_thread::sleep_for(milliseconds(20));
+    start = Clock::now();
+    EXPECT_EQ(port.Read(got, 7), 2);
+    EXPECT_LT(MsSince(start), 1000);
+}
+
+TEST_F(PtyPortTest, ReadIntervalMinusOneWithATotalWaitsForTheTotal) {
+    port.Timeouts().SetReadInterval(-1); // the largest interval: only the total ends the read
+    OpenPort();
+    ASSERT_TRUE(pty.Write("a", 1));
+    char got[7];
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Read(got, 7), 1);
+    EXPECT_GE(MsSince(start), 230);
+}
+
+TEST_F(PtyPortTest, AHangUpDuringAReadRaisesAtOnce) {
+    port.Timeouts().SetReadTotalConstant(5000);
+    OpenPort();
+    std::thread peer([&] {
+        std::this_thread::sleep_for(milliseconds(50));
+        pty.HangUp();
+    });
+    char got[7];
+    const auto start = Clock::now();
+    const EComPort e = RaisedBy([&] { port.Read(got, 7); });
+    peer.join();
+    EXPECT_EQ(e.ErrorCode(), 3);
+    EXPECT_GT(e.OsErrorCode(), 0);
+    EXPECT_LT(MsSince(start), 1000);
+    EXPECT_TRUE(port.Connected());
+    port.Close();
+}
+
+TEST_F(PtyPortTest, AReadAfterAHangUpRaisesInsteadOfSpinning) {
+    OpenPort();
+    pty.HangUp();
+    char got[7];
+    EXPECT_EQ(RaisedBy([&] { port.Read(got, 7); }).ErrorCode(), 3);
+}
+
+TEST_F(PtyPortTest, AWriteAfterAHangUpRaises) {
+    OpenPort();
+    pty.HangUp();
+    const EComPort e = RaisedBy([&] { port.Write("x", 1); });
+    EXPECT_EQ(e.ErrorCode(), 2);
+    EXPECT_EQ(e.OsErrorCode(), EIO);
+    EXPECT_NE(std::string(e.what()).find("прервана"), std::string::npos);
+}
+
+TEST_F(PtyPortTest, AWriteEndsAtItsTimeoutWhenThePeerTakesNothing) {
+    port.Timeouts().SetWriteTotalMultiplier(0);
+    port.Timeouts().SetWriteTotalConstant(200);
+    OpenPort();
+    std::vector<char> flood(4 << 20, 'x'); // far more than the terminal's queues hold
+    const auto start = Clock::now();
+    const std::int32_t written = port.Write(flood.data(), static_cast<std::int32_t>(flood.size()));
+    const long long elapsed = MsSince(start);
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, static_cast<std::int32_t>(flood.size()));
+    EXPECT_GE(elapsed, 190);
+    EXPECT_LT(elapsed, 200 + 300);
+}
+
+TEST_F(PtyPortTest, ClearBufferDiscardsReceivedBytesOnlyWhenAsked) {
+    port.Timeouts().SetReadTotalConstant(50);
+    port.Timeouts().SetReadTotalMultiplier(0);
+    OpenPort();
+    ASSERT_TRUE(pty.Write("keep", 4));
+    std::this_thread::sleep_for(milliseconds(20));
+    port.ClearBuffer(false, false);
+    port.ClearBuffer(false, true);
+    EXPECT_EQ(port.InputCount(), 4);
+
+    port.ClearBuffer(true, true);
+    EXPECT_EQ(port.InputCount(), 0);
+    char got[4];
+    EXPECT_EQ(port.Read(got, 4), 0);
+}
+
+TEST_F(PtyPortTest, DiscardNullDropsReceivedZeroBytes) {
+    port.SetDiscardNull(true);
+    port.Timeouts().SetReadTotalConstant(100);
+    OpenPort();
+    ASSERT_TRUE(pty.Write("a\0b\0\0c", 6));
+    char got[6] = {};
+    EXPECT_EQ(port.Read(got, 6), 3);
+    EXPECT_EQ(std::string(got, 3), "abc");
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "PseudoTerminal.h"
+#include "link/CPort.h"
+#include "link/ControllerLine.h"
+
+// A port set up as the main window sets up its own, on the slave side of a pseudo-terminal.
+class PtyPortTest : public ::testing::Test {
+protected:
+    PtyPortTest() {
+        SetUpControllerLine(port);
+        port.SetPort(pty.SlavePath());
+    }
+
+    void OpenPort() {
+        port.Open();
+        ASSERT_TRUE(pty.WaitForRawSlave());
+    }
+
+    PseudoTerminal pty;
+    TComPort port;
+};
+
+// Runs a call that must raise EComPort and returns the exception.
+template <typename Call>
+EComPort RaisedBy(Call call) {
+    try {
+        call();
+    } catch (const EComPort& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no EComPort was raised";
+    return EComPort(0);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <span>
+
+// A sequential byte stream: the WAV import reads forward only and never seeks.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Reads up to bytes.size() bytes; fewer only at the end of the stream or on an error.
+    virtual std::size_t Read(std::span<std::uint8_t> bytes) = 0;
+};
+
+class MemorySource final : public ByteSource {
+public:
+    explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    std::size_t Read(std::span<std::uint8_t> bytes) override;
+
+private:
+    std::span<const std::uint8_t> bytes_;
+};
+
+class FileSource final : public ByteSource {
+public:
+    explicit FileSource(const std::filesystem::path& path);
+    ~FileSource() override;
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    bool IsOpen() const { return file_ != nullptr; }
+    std::size_t Read(std::span<std::uint8_t> bytes) override;
+
+private:
+    std::FILE* file_ = nullptr;
+};
