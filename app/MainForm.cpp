@@ -5,7 +5,9 @@
 #include "FileDialog.h"
 #include "SecondsText.h"
 #include "SettingsFile.h"
+#include "link/ControllerLine.h"
 #include "voice/VoiceFile.h"
+#include "voice/WavImport.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
@@ -63,6 +65,22 @@ Control* Place(Control* control, const char* name, int x, int y) {
     control->move(x, y);
     return control;
 }
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// Shows the import's messages as the program's warnings.
+class ImportMessageBoxes final : public ImportReporter {
+public:
+    explicit ImportMessageBoxes(QWidget* owner) : owner_(owner) {}
+    void Report(const ImportMessage& message) override {
+        ShowWarning(owner_, FromUtf8(message.caption), FromUtf8(message.text));
+    }
+
+private:
+    QWidget* owner_;
+};
 
 // The places were drawn for a narrow font; where the desktop's font makes a label wider, the control
 // beside it moves right rather than cover the label's end.
@@ -275,13 +293,8 @@ void TForm1::CreateFileDialogs() {
 
 // The line settings that the controller needs; the settings file stores only the port's name.
 void TForm1::ConfigurePort() {
-    ComPort1.SetBaudRate(br4800);
+    SetUpControllerLine(ComPort1);
     ComPort1.SetPort("COM2");
-    ComPort1.Timeouts().SetReadInterval(200);
-    ComPort1.Timeouts().SetReadTotalMultiplier(5);
-    ComPort1.Timeouts().SetReadTotalConstant(200);
-    ComPort1.Timeouts().SetWriteTotalMultiplier(15);
-    ComPort1.Timeouts().SetWriteTotalConstant(300);
 }
 
 void TForm1::FormCreate() {
@@ -367,7 +380,15 @@ void TForm1::ComboBoxEventsChange() {
     UpdateDisplay();
 }
 
-void TForm1::BitBtn1Click() {}
+void TForm1::BitBtn1Click() {
+    if (!OpenDialog1->Execute(this))
+        return;
+    ImportMessageBoxes messages(this);
+    // A slot emptied because the memory is full is shown as such too, not only a loaded one.
+    if (ImportWav(workingBank, SelectedSlot(), ToPath(OpenDialog1->FileName), messages) !=
+        ImportOutcome::Unchanged)
+        UpdateDisplay();
+}
 
 void TForm1::BitBtn2Click() {
     workingBank.ClearSlot(SelectedSlot());

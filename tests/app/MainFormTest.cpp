@@ -3,6 +3,7 @@
 
 #include "AppTestSupport.h"
 #include "tests/support/dialogs/ScriptedDialogs.h"
+#include "tests/support/wav/WavBuilder.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -385,6 +386,110 @@ TEST_F(MainFormTest, FailuresAtCloseAreSilent) {
     dialogs.messages.clear();
     EXPECT_TRUE(form->close());
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+} // namespace
+
+namespace {
+
+class WavImportTest : public MainFormTest {
+protected:
+    QString Wav(const char* name, const wavtest::Bytes& bytes) {
+        const QString path = Path(name);
+        wavtest::WriteFile(path.toStdString(), bytes);
+        return path;
+    }
+    void Import(int event, const QString& file) {
+        PickEvent(event);
+        dialogs.ChooseNextFile(file);
+        form->BitBtn1->click();
+    }
+};
+
+TEST_F(WavImportTest, ARecordingLoadsIntoTheSelectedEventsSlot) {
+    Start();
+    Import(5, Wav("phrase.wav", wavtest::CanonicalWav(wavtest::Signal(12000))));
+    ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
+    const auto& shown = dialogs.fileDialogs[0];
+    EXPECT_EQ(shown.objectName, "OpenDialog1");
+    EXPECT_FALSE(shown.save);
+    EXPECT_EQ(shown.title, "Открытие файла");
+    EXPECT_EQ(shown.filter, "Звуковые файлы (*.wav)");
+    EXPECT_EQ(shown.defaultExt, "wav");
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(form->workingBank.Slot(5).count, 12000u);
+    EXPECT_EQ(form->EditFragmentTime->text(), "1,5 Сек.");
+    EXPECT_EQ(form->Label3->text(), "Занято: 1,5 Сек.    Свободно: 133,3 Сек.");
+}
+
+TEST_F(WavImportTest, CancellingTheDialogChangesNothing) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{5, 8000}})));
+    Start();
+    PickEvent(5);
+    form->BitBtn1->click();
+    EXPECT_EQ(form->workingBank.Slot(5).count, 8000u);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(WavImportTest, RefusedFilesAreExplainedAndLeaveTheSlot) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{5, 8000}})));
+    wavtest::FmtFields stereo;
+    stereo.channels = 2;
+    stereo.bytesPerSecond = 32000;
+    stereo.blockAlign = 4;
+    struct Case {
+        QString file;
+        const char* message;
+    };
+    Start();
+    const Case cases[] = {
+        {Path("missing.wav"), "Невозможно открыть файл"},
+        {Wav("short.wav", {'R', 'I', 'F', 'F'}), "Ошибка при открытии файла"},
+        {Wav("text.wav", wavtest::Bytes(64, 'x')), "Неверный формат файла"},
+        {Wav("stereo.wav", wavtest::WavBuilder().Fmt(stereo).Data(wavtest::Signal(100)).Build()),
+         "Неверный формат файла.\nИспользуйте только WAV файл формата: PCM 8000 кГц; 16 бит; Моно."},
+    };
+    for (const Case& c : cases) {
+        dialogs.messages.clear();
+        Import(5, c.file);
+        const auto shown = Messages();
+        ASSERT_EQ(shown.size(), 1u) << c.message;
+        EXPECT_EQ(shown[0].text, QString::fromUtf8(c.message));
+        EXPECT_EQ(shown[0].caption, "Открытие файла");
+        EXPECT_EQ(shown[0].icon, QMessageBox::Warning);
+        EXPECT_EQ(shown[0].buttons, QMessageBox::Ok);
+        EXPECT_EQ(form->workingBank.Slot(5).count, 8000u) << c.message;
+        EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
+    }
+}
+
+TEST_F(WavImportTest, AFullMemoryTakesNothingMore) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{0, kCapacitySamples}})));
+    Start();
+    Import(6, Wav("phrase.wav", wavtest::CanonicalWav(wavtest::Signal(100))));
+    const auto shown = Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Загрузка звукового фрагмента невозможна.\nИспользовано 100% памяти.");
+    EXPECT_EQ(shown[0].caption, "Загрузка звукового фрагмента");
+    EXPECT_EQ(shown[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(form->workingBank.Slot(6).count, 0u);
+    EXPECT_EQ(form->EditFragmentTime->text(), "0 Сек.");
+}
+
+TEST_F(WavImportTest, ALongRecordingIsCutToTheFreeMemoryAfterAWarning) {
+    WriteFileBytes(Path("default.vce"),
+                   VoiceFileBytes(ImageWithSlots({{0, kCapacitySamples - 8000}, {6, 4000}})));
+    Start();
+    Import(6, Wav("long.wav", wavtest::CanonicalWav(wavtest::Signal(20000))));
+    const auto shown = Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text,
+              "Продолжительность звукового фрагмента превышает допустимое значение.\nФрагмент будет урезан.");
+    EXPECT_EQ(shown[0].caption, "Загрузка звукового фрагмента");
+    EXPECT_EQ(form->workingBank.Slot(6).count, 8000u); // the old phrase's room counts as free
+    EXPECT_EQ(form->workingBank.FreeSamples(), 0u);
+    EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
+    EXPECT_EQ(form->ProgressBar1->value(), form->ProgressBar1->maximum());
 }
 
 } // namespace

@@ -30,7 +30,9 @@ std::optional<QString> ScriptedDialogs::ChooseFile(QWidget*, const FileDialog& d
                            dialog.Filter, dialog.DefaultExt, dialog.FileName});
     if (fileAnswers_.empty())
         return std::nullopt;
-    std::optional<QString> answer = fileAnswers_.front();
+    const QString answer = fileAnswers_.front();
     fileAnswers_.pop_front();
+    if (answer.isNull())
+        return std::nullopt;
     return answer;
 }

@@ -35,7 +35,7 @@ public:
     void AnswerNextMessage(QMessageBox::StandardButton answer) { messageAnswers_.push_back(answer); }
     // The next file dialog returns this path; when none is scripted, the user cancels.
     void ChooseNextFile(const QString& path) { fileAnswers_.push_back(path); }
-    void CancelNextFile() { fileAnswers_.push_back(std::nullopt); }
+    void CancelNextFile() { fileAnswers_.push_back(QString()); }
 
     std::vector<MessageBoxShown> messages;
     std::vector<FileDialogShown> fileDialogs;
@@ -46,5 +46,5 @@ public:
 
 private:
     std::deque<QMessageBox::StandardButton> messageAnswers_;
-    std::deque<std::optional<QString>> fileAnswers_;
+    std::deque<QString> fileAnswers_; // a null string cancels
 };
