@@ -34,5 +34,10 @@ SingleInstance::SingleInstance(const QString& directory, const QString& name)
 }
 
 QString SingleInstance::DefaultDirectory() {
+    // Without a session's runtime directory, Qt would make one under /tmp, where another user could
+    // take the name first; the user's own cache folder is safe.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+               QStringLiteral("/voice-programmer");
     return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 }

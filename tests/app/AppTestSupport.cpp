@@ -9,11 +9,7 @@
 #include <gtest/gtest.h>
 
 QApplication& TestApplication() {
-    static int argc = 1;
-    static char name[] = "app-tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-    return application;
+    return *qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
 TemporaryWorkingDirectory::TemporaryWorkingDirectory() : previous_(QDir::currentPath()) {

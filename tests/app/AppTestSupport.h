@@ -8,7 +8,7 @@
 
 class QApplication;
 
-// The one application object of a test process, created on first use.
+// The one application object of a test process, made by the tests' main.
 QApplication& TestApplication();
 
 // A fresh empty folder that is the current directory for the object's lifetime, as the program's
