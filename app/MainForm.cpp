@@ -443,9 +443,6 @@ void TForm1::N7Click() {
     close();
 }
 
-// The controller transfers and the two dialogs are filled in by their own units.
-void TForm1::ProgrammExecute() {}
-void TForm1::ReadConfExecute() {}
-void TForm1::CompareConfExecute() {}
+// The two dialogs are filled in by their own units; the controller actions are in MainFormTransfer.cpp.
 void TForm1::ComPortConfigExecute() {}
 void TForm1::AbautExecute() {}

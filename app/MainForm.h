@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/CPort.h"
+#include "link/Transfer.h"
 #include "voice/Voicebank.h"
 
 #include <QMainWindow>
@@ -102,6 +103,7 @@ private:
     void CreateStatusBar();
     void CreateFileDialogs();
     void ConfigurePort();
+    void RunControllerAction(QAction& action, TransferMode mode);
     QString SelectedSlotText() const;
     std::uint8_t SelectedSlot() const;
 
