@@ -104,7 +104,6 @@ private:
     void CreateFileDialogs();
     void ConfigurePort();
     void RunControllerAction(QAction& action, TransferMode mode);
-    QString SelectedSlotText() const;
     std::uint8_t SelectedSlot() const;
 
     std::array<QLabel*, 4> statusPanels_{};
