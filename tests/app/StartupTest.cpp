@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,21 +63,44 @@ TEST_F(StartupTest, TheFirstStartGetsTheMainWindowWithItsStartUpDone) {
     EXPECT_EQ(window->StatusPanel(0)->text(), "default.vce");
 }
 
-// A copy that was killed leaves its lock file and socket behind; they must not block the next start.
-TEST_F(StartupTest, ALockLeftByACopyThatDiedDoesNotBlock) {
+// Another process holds the lock until it is killed; what it leaves behind then must not block the
+// next start.
+TEST_F(StartupTest, ALockHeldByAnotherProcessBlocksUntilThatProcessDies) {
     const QString lockPath = runtime.filePath(kTitle + ".lock");
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         QLockFile lock(lockPath);
-        _exit(lock.tryLock(0) ? 0 : 1); // ends without unlocking, as a crash would
+        const char taken = lock.tryLock(0) ? 1 : 0;
+        if (write(ready[1], &taken, 1) != 1)
+            _exit(1);
+        for (;;)
+            pause();
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    struct Reaper { // never leaves the child behind, whatever fails below
+        pid_t pid;
+        ~Reaper() {
+            if (pid > 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+            }
+        }
+    } reaper{child};
+    close(ready[1]);
+    char taken = 0;
+    ASSERT_EQ(read(ready[0], &taken, 1), 1);
+    close(ready[0]);
+    ASSERT_EQ(taken, 1);
+
+    EXPECT_FALSE(SingleInstance(runtime.path(), kTitle).IsFirst());
+
+    kill(child, SIGKILL);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    reaper.pid = 0;
     ASSERT_TRUE(QFile::exists(lockPath));
     WriteFileBytes(runtime.filePath(kTitle + ".socket"), "left over");
-
     EXPECT_TRUE(SingleInstance(runtime.path(), kTitle).IsFirst());
 }
 
