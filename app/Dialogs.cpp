@@ -23,6 +23,8 @@ public:
         box.setDefaultSuffix(dialog.DefaultExt);
         // The window asks about replacing a file itself, in its own words.
         box.setOption(QFileDialog::DontConfirmOverwrite);
+        if (!dialog.InitialDir.isEmpty())
+            box.setDirectory(dialog.InitialDir);
         if (!dialog.FileName.isEmpty())
             box.selectFile(dialog.FileName);
         if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())

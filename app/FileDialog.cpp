@@ -2,6 +2,8 @@
 
 #include "Dialogs.h"
 
+#include <QFileInfo>
+
 FileDialog::FileDialog(Kind kind, const QString& objectName, const QString& title, const QString& filter,
                        const QString& defaultExt, QObject* parent)
     : QObject(parent), kind(kind), Title(title), Filter(filter), DefaultExt(defaultExt) {
@@ -13,5 +15,6 @@ bool FileDialog::Execute(QWidget* parent) {
     if (!chosen || chosen->isEmpty())
         return false;
     FileName = *chosen;
+    InitialDir = QFileInfo(FileName).absolutePath();
     return true;
 }

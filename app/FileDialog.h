@@ -20,5 +20,6 @@ public:
     const QString Title;
     const QString Filter; // one description with its pattern in brackets, "Звуковые файлы (*.wav)"
     const QString DefaultExt;
-    QString FileName; // preset shown to the user, then the choice
+    QString FileName;   // preset shown to the user, then the choice
+    QString InitialDir; // where the dialog opens: the folder of the last choice, at first the current one
 };

@@ -422,6 +422,18 @@ TEST_F(WavImportTest, ARecordingLoadsIntoTheSelectedEventsSlot) {
     EXPECT_EQ(form->Label3->text(), "Занято: 1,5 Сек.    Свободно: 133,3 Сек.");
 }
 
+TEST_F(WavImportTest, TheDialogOpensWhereTheLastRecordingWasChosen) {
+    Start();
+    ASSERT_TRUE(QDir().mkdir(Path("recordings")));
+    Import(1, Wav("recordings/one.wav", wavtest::CanonicalWav(wavtest::Signal(10))));
+    Import(2, Wav("recordings/two.wav", wavtest::CanonicalWav(wavtest::Signal(10))));
+    ASSERT_EQ(dialogs.fileDialogs.size(), 2u);
+    EXPECT_EQ(dialogs.fileDialogs[0].initialDir, "");
+    EXPECT_EQ(dialogs.fileDialogs[1].initialDir, Path("recordings"));
+    form->FileOpen1->trigger(); // each dialog remembers its own folder
+    EXPECT_EQ(dialogs.fileDialogs[2].initialDir, "");
+}
+
 TEST_F(WavImportTest, CancellingTheDialogChangesNothing) {
     WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{5, 8000}})));
     Start();

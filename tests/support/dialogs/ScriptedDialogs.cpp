@@ -27,7 +27,7 @@ QMessageBox::StandardButton ScriptedDialogs::Message(QWidget*, QMessageBox::Icon
 
 std::optional<QString> ScriptedDialogs::ChooseFile(QWidget*, const FileDialog& dialog) {
     fileDialogs.push_back({dialog.objectName(), dialog.kind == FileDialog::Kind::Save, dialog.Title,
-                           dialog.Filter, dialog.DefaultExt, dialog.FileName});
+                           dialog.Filter, dialog.DefaultExt, dialog.FileName, dialog.InitialDir});
     if (fileAnswers_.empty())
         return std::nullopt;
     const QString answer = fileAnswers_.front();

@@ -26,6 +26,7 @@ public:
         QString filter;
         QString defaultExt;
         QString presetFileName;
+        QString initialDir;
     };
 
     ScriptedDialogs();
