@@ -4,6 +4,7 @@
 #include "ProgressDialogUser.h"
 #include "emulator/ControllerEmulator.h"
 #include "link/CPort.h"
+#include "link/ControllerLine.h"
 #include "link/ReadWriteAction.h"
 #include "voice/Voicebank.h"
 
@@ -35,20 +36,11 @@ void SlowStart(emulator::ControllerEmulator& controller, Stage stage) {
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 
-void ConfigureLikeTheMainWindow(TComPort& port, const std::string& path) {
-    port.SetPort(path);
-    port.SetBaudRate(br4800);
-    port.Timeouts().SetReadInterval(200);
-    port.Timeouts().SetReadTotalMultiplier(5);
-    port.Timeouts().SetReadTotalConstant(200);
-    port.Timeouts().SetWriteTotalMultiplier(15);
-    port.Timeouts().SetWriteTotalConstant(300);
-}
-
 class Transfer : public ::testing::Test {
 protected:
     Transfer() {
-        ConfigureLikeTheMainWindow(port, controller.SlavePath());
+        SetUpControllerLine(port);
+        port.SetPort(controller.SlavePath());
         port.Open();
         Record(working, 0, 20000, 1);
         Record(working, 42, 30000, 2);

@@ -1,0 +1,56 @@
+#include "Dialogs.h"
+
+#include "FileDialog.h"
+
+#include <QFileDialog>
+
+namespace {
+
+class QtDialogs final : public Dialogs {
+public:
+    QMessageBox::StandardButton Message(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                                        const QString& text, QMessageBox::StandardButtons buttons) override {
+        QMessageBox box(icon, caption, text, buttons, parent);
+        return static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+
+    std::optional<QString> ChooseFile(QWidget* parent, const FileDialog& dialog) override {
+        const bool open = dialog.kind == FileDialog::Kind::Open;
+        QFileDialog box(parent, dialog.Title);
+        box.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+        box.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        box.setNameFilter(dialog.Filter);
+        box.setDefaultSuffix(dialog.DefaultExt);
+        // The window asks about replacing a file itself, in its own words.
+        box.setOption(QFileDialog::DontConfirmOverwrite);
+        if (!dialog.InitialDir.isEmpty())
+            box.setDirectory(dialog.InitialDir);
+        if (!dialog.FileName.isEmpty())
+            box.selectFile(dialog.FileName);
+        if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+            return std::nullopt;
+        return box.selectedFiles().constFirst();
+    }
+};
+
+QtDialogs qtDialogs;
+Dialogs* installed = &qtDialogs;
+
+} // namespace
+
+Dialogs& Dialogs::Current() {
+    return *installed;
+}
+
+void Dialogs::Install(Dialogs* dialogs) {
+    installed = dialogs ? dialogs : &qtDialogs;
+}
+
+void ShowWarning(QWidget* parent, const QString& caption, const QString& text) {
+    Dialogs::Current().Message(parent, QMessageBox::Warning, caption, text, QMessageBox::Ok);
+}
+
+void ShowException(QWidget* parent, const std::exception& error) {
+    Dialogs::Current().Message(parent, QMessageBox::Critical, kApplicationTitle,
+                               QString::fromUtf8(error.what()), QMessageBox::Ok);
+}

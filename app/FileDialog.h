@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+// A file open or save dialog as the window describes it; Execute shows it through the dialog seam.
+class FileDialog : public QObject {
+public:
+    enum class Kind { Open, Save };
+
+    FileDialog(Kind kind, const QString& objectName, const QString& title, const QString& filter,
+               const QString& defaultExt, QObject* parent);
+
+    // Shows the dialog. True when the user chose a file; FileName then holds its full path.
+    bool Execute(QWidget* parent);
+
+    const Kind kind;
+    const QString Title;
+    const QString Filter; // one description with its pattern in brackets, "Звуковые файлы (*.wav)"
+    const QString DefaultExt;
+    QString FileName;   // preset shown to the user, then the choice
+    QString InitialDir; // where the dialog opens: the folder of the last choice, at first the current one
+};

@@ -1,0 +1,448 @@
+#include "MainForm.h"
+
+#include "Dialogs.h"
+#include "EventNames.h"
+#include "FileDialog.h"
+#include "SecondsText.h"
+#include "SettingsFile.h"
+#include "link/ControllerLine.h"
+#include "voice/VoiceFile.h"
+#include "voice/WavImport.h"
+
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+constexpr int kClientWidth = 561;
+constexpr int kClientHeight = 236;
+constexpr int kToolBarHeight = 33;
+constexpr int kStatusBarHeight = 19;
+
+const QString kOpenVoiceFileCaption = QStringLiteral("Открытие файла голосовых сообщений");
+const QString kSaveVoiceFileCaption = QStringLiteral("Сохранение файла голосовых сообщений");
+const QString kVoiceFileFilter = QStringLiteral("Файлы голосовых сообщений (*.vce)");
+
+QIcon Icon(const char* name) {
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
+}
+
+std::filesystem::path ToPath(const QString& name) {
+    return std::filesystem::path(name.toStdU16String());
+}
+
+QAction* CreateAction(QObject* owner, const char* name, const char* category, const QString& caption,
+                      const QString& hint, const char* icon) {
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(QLatin1String(name));
+    if (category)
+        action->setProperty("category", QLatin1String(category));
+    action->setToolTip(hint.isEmpty() ? caption : hint);
+    if (icon)
+        action->setIcon(Icon(icon));
+    return action;
+}
+
+template <class Control>
+Control* Place(Control* control, const char* name, int x, int y) {
+    control->setObjectName(QLatin1String(name));
+    control->move(x, y);
+    return control;
+}
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// Shows the import's messages as the program's warnings.
+class ImportMessageBoxes final : public ImportReporter {
+public:
+    explicit ImportMessageBoxes(QWidget* owner) : owner_(owner) {}
+    void Report(const ImportMessage& message) override {
+        ShowWarning(owner_, FromUtf8(message.caption), FromUtf8(message.text));
+    }
+
+private:
+    QWidget* owner_;
+};
+
+// The places were drawn for a narrow font; where the desktop's font makes a label wider, the control
+// beside it moves right rather than cover the label's end.
+int RightOf(const QLabel* label, int x) {
+    return std::max(x, label->x() + label->width() + 6);
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(kApplicationTitle);
+    setWindowIcon(Icon("voice-programmer"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    auto* client = new QWidget(this);
+    client->setFixedSize(kClientWidth, kClientHeight - kToolBarHeight - kStatusBarHeight);
+    setCentralWidget(client);
+    CreateSoundGroup(client);
+    CreateMemoryGroup(client);
+    CreateStatusBar();
+    CreateFileDialogs();
+    ConfigurePort();
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+
+    ComboBoxEvents->setCurrentIndex(0);
+    UpdateDisplay();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::CreateActions() {
+    FileNew1 = CreateAction(this, "FileNew1", "File", QStringLiteral("Очистить память"),
+                            QStringLiteral("Очистить память голосовых сообщений"), "chip-clear");
+    FileOpen1 = CreateAction(this, "FileOpen1", "File", QStringLiteral("Открыть файл голосовых сообщений..."),
+                             QStringLiteral("Открыть файл голосовых сообщений"), "file-open");
+    FileSave1 =
+        CreateAction(this, "FileSave1", "File", QStringLiteral("Сохранить голосовые сообщения в файл..."),
+                     QStringLiteral("Сохранить голосовые сообщения в файл"), "file-save");
+    Programm = CreateAction(this, "Programm", "Controller", QStringLiteral("Программировать"),
+                            QStringLiteral("Загрузить звуковые сообщения в контроллер"), "chip-write");
+    ReadConf = CreateAction(this, "ReadConf", "Controller", QStringLiteral("Считать"),
+                            QStringLiteral("Считать звуковые сообщения из контроллера"), "chip-read");
+    CompareConf = CreateAction(this, "CompareConf", "Controller", QStringLiteral("Сравнить"),
+                               QStringLiteral("Сравнить текущую конфигурацию с конфигурацией контроллера"),
+                               "chip-compare");
+    ComPortConfig = CreateAction(this, "ComPortConfig", "Parametrs", QStringLiteral("COM порт..."),
+                                 QStringLiteral("Настройка COM порта"), "serial-port");
+    Abaut = CreateAction(this, "Abaut", "?", QStringLiteral("О программе..."), QString(), nullptr);
+    N7 = CreateAction(this, "N7", nullptr, QStringLiteral("Закрыть          Alt+F4"), QString(), nullptr);
+
+    connect(FileNew1, &QAction::triggered, this, &TForm1::FileNew1Execute);
+    connect(FileOpen1, &QAction::triggered, this, &TForm1::FileOpen1Execute);
+    connect(FileSave1, &QAction::triggered, this, &TForm1::FileSave1Execute);
+    connect(Programm, &QAction::triggered, this, &TForm1::ProgrammExecute);
+    connect(ReadConf, &QAction::triggered, this, &TForm1::ReadConfExecute);
+    connect(CompareConf, &QAction::triggered, this, &TForm1::CompareConfExecute);
+    connect(ComPortConfig, &QAction::triggered, this, &TForm1::ComPortConfigExecute);
+    connect(Abaut, &QAction::triggered, this, &TForm1::AbautExecute);
+    connect(N7, &QAction::triggered, this, &TForm1::N7Click);
+}
+
+void TForm1::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
+    file->addActions({FileNew1, FileOpen1, FileSave1});
+    file->addSeparator();
+    file->addAction(N7);
+    menuBar()->addMenu(QStringLiteral("Настройка"))->addAction(ComPortConfig);
+    menuBar()->addMenu(QStringLiteral("Контроллер"))->addActions({Programm, ReadConf, CompareConf});
+    menuBar()->addMenu(QStringLiteral("?"))->addAction(Abaut);
+}
+
+void TForm1::CreateToolBar() {
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->toggleViewAction()->setVisible(false);
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    ToolBar1->setFixedHeight(kToolBarHeight);
+    ToolBar1->setIconSize(QSize(16, 16));
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+    int number = 0;
+    const auto addButton = [&](QAction* action, int width, Qt::ToolButtonStyle style) {
+        ToolBar1->addAction(action);
+        auto* button = static_cast<QToolButton*>(ToolBar1->widgetForAction(action));
+        button->setObjectName(QStringLiteral("ToolButton%1").arg(++number));
+        button->setFixedSize(width, 25);
+        button->setToolButtonStyle(style);
+        button->setAutoRaise(true);
+        return button;
+    };
+    // The file buttons show only their picture; the menu shows their captions.
+    for (QAction* action : {FileNew1, FileOpen1, FileSave1})
+        addButton(action, 25, Qt::ToolButtonIconOnly);
+    ToolBar1->addSeparator()->setObjectName(QStringLiteral("ToolButton%1").arg(++number));
+    addButton(Programm, 150, Qt::ToolButtonTextBesideIcon);
+    addButton(ReadConf, 150, Qt::ToolButtonTextBesideIcon);
+    QToolButton* compare = addButton(CompareConf, 150, Qt::ToolButtonTextBesideIcon);
+
+    // This button says what it compares in words of its own; the button takes the action's hint back
+    // whenever the action changes (it is disabled during every transfer), so set it again each time.
+    const QString compareTip =
+        QStringLiteral("Сравнить настоящие звуковые сообщения с сообщениями контроллера");
+    compare->setToolTip(compareTip);
+    connect(CompareConf, &QAction::changed, compare,
+            [compare, compareTip] { compare->setToolTip(compareTip); });
+}
+
+void TForm1::CreateSoundGroup(QWidget* parent) {
+    GroupBox1 = Place(new QGroupBox(QStringLiteral(" Звуковые сообщения "), parent), "GroupBox1", 8,
+                      40 - kToolBarHeight);
+    GroupBox1->resize(545, 89);
+
+    Label11 = Place(new QLabel(QStringLiteral("Событие"), GroupBox1), "Label11", 8, 30);
+    Label11->adjustSize();
+
+    ComboBoxEvents = Place(new QComboBox(GroupBox1), "ComboBoxEvents", 72, 24);
+    for (const char* name : kEventNames)
+        ComboBoxEvents->addItem(QString::fromUtf8(name));
+    ComboBoxEvents->setEditable(false);
+    ComboBoxEvents->setMaxVisibleItems(10);
+    ComboBoxEvents->resize(281, ComboBoxEvents->sizeHint().height());
+    // The longest event texts don't fit the box; let the open list show them whole.
+    int widest = 0;
+    for (int i = 0; i < ComboBoxEvents->count(); ++i)
+        widest =
+            std::max(widest, ComboBoxEvents->fontMetrics().horizontalAdvance(ComboBoxEvents->itemText(i)));
+    ComboBoxEvents->view()->setMinimumWidth(widest + 24);
+    connect(ComboBoxEvents, &QComboBox::activated, this, &TForm1::ComboBoxEventsChange);
+
+    BitBtn1 =
+        Place(new QPushButton(Icon("sound-open"), QStringLiteral("Открыть"), GroupBox1), "BitBtn1", 368, 22);
+    BitBtn1->resize(81, 25);
+    BitBtn1->setToolTip(QStringLiteral("Загрузить новый звуковой фрагмент"));
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+
+    BitBtn2 = Place(new QPushButton(Icon("sound-delete"), QStringLiteral("Удалить"), GroupBox1), "BitBtn2",
+                    456, 22);
+    BitBtn2->resize(81, 25);
+    BitBtn2->setToolTip(QStringLiteral("Удалить звуковой фрагмент"));
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+
+    Label1 = Place(new QLabel(QStringLiteral("Продолжительность звукового фрагмента"), GroupBox1), "Label1",
+                   8, 64);
+    Label1->adjustSize();
+
+    EditFragmentTime = Place(new QLineEdit(GroupBox1), "EditFragmentTime", RightOf(Label1, 248), 58);
+    EditFragmentTime->setReadOnly(true);
+    EditFragmentTime->setFocusPolicy(Qt::NoFocus);
+    EditFragmentTime->resize(89, EditFragmentTime->sizeHint().height());
+
+    setTabOrder(ComboBoxEvents, BitBtn1);
+    setTabOrder(BitBtn1, BitBtn2);
+}
+
+void TForm1::CreateMemoryGroup(QWidget* parent) {
+    GroupBox2 = Place(new QGroupBox(QStringLiteral(" Память голосовых сообщений "), parent), "GroupBox2", 8,
+                      136 - kToolBarHeight);
+    GroupBox2->resize(545, 73);
+
+    Label2 = Place(new QLabel(QStringLiteral("Индикатор использования памяти:"), GroupBox2), "Label2", 8, 24);
+    Label2->adjustSize();
+
+    const int barRight = 224 + 310;
+    ProgressBar1 = Place(new QProgressBar(GroupBox2), "ProgressBar1", RightOf(Label2, 224), 24);
+    ProgressBar1->resize(barRight - ProgressBar1->x(), 16);
+    ProgressBar1->setTextVisible(false);
+
+    Label3 = Place(new QLabel(GroupBox2), "Label3", 8, 48);
+    Label3->resize(529, Label3->sizeHint().height());
+}
+
+void TForm1::CreateStatusBar() {
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setFixedHeight(kStatusBarHeight);
+    setStatusBar(StatusBar1);
+
+    const int widths[] = {320, 60, 70, 50};
+    const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignLeft};
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = new QLabel(StatusBar1);
+        panel->setFixedWidth(widths[i]);
+        panel->setAlignment(alignments[i] | Qt::AlignVCenter);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        StatusBar1->addWidget(panel);
+        statusPanels_[i] = panel;
+    }
+}
+
+void TForm1::CreateFileDialogs() {
+    OpenDialog1 = new FileDialog(FileDialog::Kind::Open, QStringLiteral("OpenDialog1"),
+                                 QStringLiteral("Открытие файла"), QStringLiteral("Звуковые файлы (*.wav)"),
+                                 QStringLiteral("wav"), this);
+    OpenDialog2 = new FileDialog(FileDialog::Kind::Open, QStringLiteral("OpenDialog2"), kOpenVoiceFileCaption,
+                                 kVoiceFileFilter, QStringLiteral("vce"), this);
+    SaveDialog1 = new FileDialog(FileDialog::Kind::Save, QStringLiteral("SaveDialog1"), kSaveVoiceFileCaption,
+                                 kVoiceFileFilter, QStringLiteral("vce"), this);
+}
+
+// The line settings that the controller needs; the settings file stores only the port's name.
+void TForm1::ConfigurePort() {
+    SetUpControllerLine(ComPort1);
+    ComPort1.SetPort("COM2");
+}
+
+void TForm1::FormCreate() {
+    const QString current = QDir::currentPath();
+    WorkingDirectory = current.isEmpty() ? QString() : current + QLatin1Char('/');
+
+    if (LoadSettings() != 0)
+        ComPort1.SetPort("COM2");
+
+    if (ReadVoiceFile(ToPath(WorkingDirectory + QStringLiteral("default.vce")), workingBank.image,
+                      fullLayout) == kVoiceFileOk) {
+        workingBank.UnpackImage(fullLayout);
+    } else {
+        workingBank.ClearAllSlots();
+        workingBank.PackImage();
+    }
+    UpdateDisplay();
+
+    StatusPanel(0)->setText(QStringLiteral("default.vce"));
+    StatusPanel(1)->setText(QStringLiteral("NC"));
+    try {
+        ComPort1.Open();
+    } catch (const EComPort& error) {
+        ShowException(this, error);
+    }
+    if (ComPort1.Connected())
+        StatusPanel(1)->setText(QString::fromStdString(ComPort1.Port()));
+}
+
+std::uint16_t TForm1::LoadSettings() {
+    const SettingsFile::Loaded loaded = SettingsFile::Load(WorkingDirectory + QStringLiteral("kpq.cfg"));
+    if (loaded.port)
+        ComPort1.SetPort(*loaded.port);
+    return loaded.result;
+}
+
+std::uint16_t TForm1::SaveSettings() {
+    return SettingsFile::Save(WorkingDirectory + QStringLiteral("kpq.cfg"), ComPort1.Port());
+}
+
+void TForm1::FormClose() {
+    SaveSettings();
+    workingBank.PackImage();
+    WriteVoiceFile(ToPath(WorkingDirectory + QStringLiteral("default.vce")), workingBank.image);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // A transfer reads the banks and drives the port until its dialog closes.
+    if (transferRunning) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (centred_)
+        return;
+    centred_ = true;
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+std::uint8_t TForm1::SelectedSlot() const {
+    return std::uint8_t(std::max(0, ComboBoxEvents->currentIndex()));
+}
+
+void TForm1::UpdateDisplay() {
+    const QString seconds = QStringLiteral(" Сек.");
+    EditFragmentTime->setText(SecondsText(workingBank.Slot(SelectedSlot()).count) + seconds);
+    ProgressBar1->setRange(0, int(kCapacitySamples));
+    ProgressBar1->setValue(int(workingBank.UsedSamples()));
+    Label3->setText(QStringLiteral("Занято: ") + SecondsText(workingBank.UsedSamples()) + seconds +
+                    QStringLiteral("    Свободно: ") + SecondsText(workingBank.FreeSamples()) + seconds);
+}
+
+void TForm1::ComboBoxEventsChange() {
+    UpdateDisplay();
+}
+
+void TForm1::BitBtn1Click() {
+    if (!OpenDialog1->Execute(this))
+        return;
+    ImportMessageBoxes messages(this);
+    // A slot emptied because the memory is full is shown as such too, not only a loaded one.
+    if (ImportWav(workingBank, SelectedSlot(), ToPath(OpenDialog1->FileName), messages) !=
+        ImportOutcome::Unchanged)
+        UpdateDisplay();
+}
+
+void TForm1::BitBtn2Click() {
+    workingBank.ClearSlot(SelectedSlot());
+    UpdateDisplay();
+}
+
+void TForm1::FileNew1Execute() {
+    ComboBoxEvents->setCurrentIndex(0);
+    workingBank.ClearAllSlots();
+    workingBank.PackImage();
+    UpdateDisplay();
+}
+
+void TForm1::FileOpen1Execute() {
+    if (!OpenDialog2->Execute(this))
+        return;
+    const QString name = OpenDialog2->FileName;
+    switch (ReadVoiceFile(ToPath(name), workingBank.image, fullLayout)) {
+    case kVoiceFileOk:
+        workingBank.UnpackImage(fullLayout);
+        UpdateDisplay();
+        StatusPanel(0)->setText(name);
+        break;
+    case kVoiceFileChecksumMismatch:
+        ShowWarning(this, kOpenVoiceFileCaption, QStringLiteral("Неизвестный формат файла"));
+        break;
+    default:
+        ShowWarning(this, kOpenVoiceFileCaption, QStringLiteral("Невозможно открыть файл"));
+        break;
+    }
+}
+
+void TForm1::FileSave1Execute() {
+    SaveDialog1->FileName = StatusPanel(0)->text();
+    workingBank.PackImage();
+    if (!SaveDialog1->Execute(this))
+        return;
+    const QString name = SaveDialog1->FileName;
+    if (QFileInfo::exists(name) &&
+        Dialogs::Current().Message(this, QMessageBox::Warning, kSaveVoiceFileCaption,
+                                   QStringLiteral("Файл уже существует, заменить?"),
+                                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::No)
+        return;
+    if (WriteVoiceFile(ToPath(name), workingBank.image) != kVoiceFileOk) {
+        ShowWarning(this, kSaveVoiceFileCaption, QStringLiteral("Невозможно сохранить файл"));
+        return;
+    }
+    StatusPanel(0)->setText(name);
+}
+
+void TForm1::N7Click() {
+    close();
+}
+
+// The two dialogs are filled in by their own units; the controller actions are in MainFormTransfer.cpp.
+void TForm1::ComPortConfigExecute() {}
+void TForm1::AbautExecute() {}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// A sample count as seconds at 8000 samples per second: at most 4 significant digits, no trailing
+// zeros, the decimal separator of the user's locale ("134,8" under a Russian locale).
+QString SecondsText(std::uint32_t samples);

@@ -1,0 +1,43 @@
+#include "SingleInstance.h"
+
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+namespace {
+
+bool SomeoneAnswers(const QString& socketPath) {
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    return socket.waitForConnected(200);
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString& directory, const QString& name)
+    : lock_(QDir(directory).filePath(name + QStringLiteral(".lock"))) {
+    QDir().mkpath(directory);
+    // Only a lock whose owner is gone is stale, however old it is.
+    lock_.setStaleLockTime(0);
+    if (!lock_.tryLock(0))
+        return;
+    const QString socketPath = QDir(directory).filePath(name + QStringLiteral(".socket"));
+    if (SomeoneAnswers(socketPath)) {
+        lock_.unlock();
+        return;
+    }
+    // What is left at the path belongs to a copy that died; the lock makes it ours to remove.
+    QLocalServer::removeServer(socketPath);
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    server_.listen(socketPath);
+    first_ = true;
+}
+
+QString SingleInstance::DefaultDirectory() {
+    // Without a session's runtime directory, Qt would make one under /tmp, where another user could
+    // take the name first; the user's own cache folder is safe.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+               QStringLiteral("/voice-programmer");
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QString>
+
+// Marks the running copy of the program for the user: a lock file and a local socket named after the
+// application's title in a per-user directory. Linux has no reliable way to find another program's
+// window by its title, so a later start looks for these instead. A lock left by a copy that died is
+// taken over.
+class SingleInstance {
+public:
+    SingleInstance(const QString& directory, const QString& name);
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // False when another copy holds the lock or answers on the socket.
+    bool IsFirst() const { return first_; }
+
+    // The per-user runtime directory where the running copy is marked.
+    static QString DefaultDirectory();
+
+private:
+    QLockFile lock_;
+    QLocalServer server_;
+    bool first_ = false;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "voice/Voicebank.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+class QApplication;
+
+// The one application object of a test process, made by the tests' main.
+QApplication& TestApplication();
+
+// A fresh empty folder that is the current directory for the object's lifetime, as the program's
+// working directory.
+class TemporaryWorkingDirectory {
+public:
+    TemporaryWorkingDirectory();
+    ~TemporaryWorkingDirectory();
+    QString FilePath(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+QByteArray ReadFileBytes(const QString& path);
+void WriteFileBytes(const QString& path, const QByteArray& bytes);
+
+// A voice file of the given version holding the image, with a correct checksum byte.
+QByteArray VoiceFileBytes(const VoiceImage& image, const char* header = "[VoiceMessage v.05.05]");
+
+// The image of a bank whose slots hold the given numbers of samples (a sine-like pattern).
+void FillSlot(VoiceBank& bank, std::uint8_t slot, std::uint32_t samples);

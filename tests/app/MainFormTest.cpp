@@ -1,0 +1,507 @@
+#include "app/MainForm.h"
+#include "app/SettingsFile.h"
+
+#include "AppTestSupport.h"
+#include "tests/support/dialogs/ScriptedDialogs.h"
+#include "tests/support/wav/WavBuilder.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QString kOpenCaption = QStringLiteral("Открытие файла голосовых сообщений");
+const QString kSaveCaption = QStringLiteral("Сохранение файла голосовых сообщений");
+
+// Each test runs in an empty working directory with a Russian locale and scripted dialogs.
+class MainFormTest : public ::testing::Test {
+protected:
+    MainFormTest() {
+        TestApplication();
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    }
+    ~MainFormTest() override { QLocale::setDefault(QLocale::c()); }
+
+    TForm1& Start() {
+        form = std::make_unique<TForm1>();
+        form->FormCreate();
+        return *form;
+    }
+
+    // Closes the window as the user does, which saves the settings and the bank.
+    void Close() { form->close(); }
+
+    QString Panel(int index) const { return form->StatusPanel(index)->text(); }
+    QString Path(const char* name) const { return dir.FilePath(QString::fromUtf8(name)); }
+    void PickEvent(int index) {
+        form->ComboBoxEvents->setCurrentIndex(index);
+        emit form->ComboBoxEvents->activated(index);
+    }
+    // The messages shown that were not an error of the port (whose presence depends on the machine).
+    std::vector<ScriptedDialogs::MessageBoxShown> Messages() const {
+        std::vector<ScriptedDialogs::MessageBoxShown> shown;
+        for (const auto& message : dialogs.messages)
+            if (message.icon != QMessageBox::Critical)
+                shown.push_back(message);
+        return shown;
+    }
+
+    TemporaryWorkingDirectory dir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+};
+
+QByteArray EmptyBankFile() {
+    QByteArray bytes("[VoiceMessage v.05.05]");
+    for (int i = 0; i < 50; ++i)
+        bytes.append(QByteArray("\x2C\x01\x00\x00\x00\x00", 6));
+    bytes.append(QByteArray(539648 - 300, '\0'));
+    bytes.append('\0');
+    return bytes;
+}
+
+VoiceImage ImageWithSlots(std::initializer_list<std::pair<std::uint8_t, std::uint32_t>> contents) {
+    auto bank = std::make_unique<VoiceBank>();
+    for (auto [slot, samples] : contents)
+        FillSlot(*bank, slot, samples);
+    bank->PackImage();
+    return bank->image;
+}
+
+TEST_F(MainFormTest, FirstStartInAnEmptyFolderShowsTheEmptyBankAndLeavesBothFilesAtClose) {
+    Start();
+    EXPECT_EQ(form->ComboBoxEvents->currentIndex(), 0);
+    EXPECT_EQ(form->EditFragmentTime->text(), "0 Сек.");
+    EXPECT_EQ(form->Label3->text(), "Занято: 0 Сек.    Свободно: 134,8 Сек.");
+    EXPECT_EQ(form->ProgressBar1->value(), 0);
+    EXPECT_EQ(form->ProgressBar1->maximum(), 1078696);
+    EXPECT_EQ(Panel(0), "default.vce");
+    EXPECT_EQ(Panel(1), form->ComPort1.Connected() ? "COM2" : "NC");
+    EXPECT_EQ(Panel(2), "");
+    EXPECT_EQ(Panel(3), "");
+    EXPECT_EQ(form->ComPort1.Port(), "COM2");
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(form->WorkingDirectory, QDir::currentPath() + "/");
+
+    Close();
+    EXPECT_EQ(ReadFileBytes(Path("kpq.cfg")), QByteArray("[KestrovanupalmerithCfg]\x02\x12\xB9\xF5\x58", 29));
+    EXPECT_EQ(ReadFileBytes(Path("default.vce")), EmptyBankFile());
+}
+
+TEST_F(MainFormTest, APortThatCantBeOpenedIsShownAsTheStandardErrorAndLeavesNC) {
+    ASSERT_EQ(SettingsFile::Save(Path("kpq.cfg"), "/nonexistent/ttyX"), 0);
+    Start();
+    EXPECT_EQ(form->ComPort1.Port(), "/nonexistent/ttyX");
+    EXPECT_FALSE(form->ComPort1.Connected());
+    EXPECT_EQ(Panel(1), "NC");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(dialogs.messages[0].caption, "Программатор голосовых сообщений");
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("Unable to open com port"))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(dialogs.messages[0].buttons, QMessageBox::Ok);
+    EXPECT_EQ(Panel(0), "default.vce"); // the rest of the start-up stands
+}
+
+TEST_F(MainFormTest, PortsNamedInTheSettingsFileComeBackAtTheNextStart) {
+    struct Case {
+        QByteArray file;
+        std::string port;
+    };
+    const QByteArray header("[KestrovanupalmerithCfg]");
+    const QByteArray magic("\x12\xB9\xF5\x58", 4);
+    const Case cases[] = {
+        {header + '\x05' + magic, "COM5"},
+        {header, "COM2"},                                // only the header
+        {header + '\x06' + QByteArray(4, '\0'), "COM2"}, // wrong magic
+        {header + '\x00' + magic, "COM2"},               // number outside 1 to 8
+        {header + '\x09' + magic, "COM2"},
+        {header + '\x02' + magic + "ttyUSB0", "ttyUSB0"}, // a name after the record
+        {QByteArray("garbage"), "COM2"},
+    };
+    for (const Case& c : cases) {
+        WriteFileBytes(Path("kpq.cfg"), c.file);
+        Start();
+        EXPECT_EQ(form->ComPort1.Port(), c.port) << c.file.toStdString();
+        form.reset();
+    }
+}
+
+TEST_F(MainFormTest, ThePortIsStoredAtCloseAndRestoredAtTheNextStart) {
+    for (const std::string port :
+         std::initializer_list<const char*>{"COM5", "COM12", "ttyUSB0", "/dev/serial/by-id/usb-x"}) {
+        Start();
+        form->ComPort1.SetPort(port);
+        Close();
+        form.reset();
+        Start();
+        EXPECT_EQ(form->ComPort1.Port(), port);
+        form.reset();
+    }
+}
+
+TEST_F(MainFormTest, TheBankOfDefaultVceIsShownAtStart) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{0, 12000}, {3, 8000}})));
+    Start();
+    EXPECT_EQ(form->EditFragmentTime->text(), "1,5 Сек.");
+    EXPECT_EQ(form->Label3->text(), "Занято: 2,5 Сек.    Свободно: 132,3 Сек.");
+    EXPECT_EQ(form->ProgressBar1->value(), 20000);
+    EXPECT_EQ(form->workingBank.Slot(3).count, 8000u);
+}
+
+TEST_F(MainFormTest, ACorruptDefaultVceGivesAnEmptyBankThatIsWrittenAtClose) {
+    QByteArray file = VoiceFileBytes(ImageWithSlots({{0, 12000}}));
+    file[100] = char(file[100] ^ 1);
+    WriteFileBytes(Path("default.vce"), file);
+    Start();
+    EXPECT_EQ(form->workingBank.UsedSamples(), 0u);
+    EXPECT_EQ(Panel(0), "default.vce");
+    EXPECT_TRUE(Messages().empty());
+    Close();
+    EXPECT_EQ(ReadFileBytes(Path("default.vce")), EmptyBankFile());
+}
+
+TEST_F(MainFormTest, TheOldestVoiceFileVersionLeavesTheUserNamesEmpty) {
+    WriteFileBytes(Path("default.vce"),
+                   VoiceFileBytes(ImageWithSlots({{5, 100}, {36, 100}}), "[VoiceMessage v.01.00]"));
+    Start();
+    EXPECT_FALSE(form->fullLayout);
+    EXPECT_EQ(form->workingBank.Slot(5).count, 100u);
+    EXPECT_EQ(form->workingBank.Slot(36).count, 0u);
+}
+
+TEST_F(MainFormTest, PickingAnEventShowsItsDuration) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{3, 8000}, {42, 4}})));
+    Start();
+    PickEvent(3);
+    EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
+    PickEvent(4);
+    EXPECT_EQ(form->EditFragmentTime->text(), "0 Сек.");
+    PickEvent(42);
+    EXPECT_EQ(form->EditFragmentTime->text(), "0,0005 Сек.");
+}
+
+TEST_F(MainFormTest, AFullBankShowsTheBarFullAndNothingFree) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{7, kCapacitySamples}})));
+    Start();
+    EXPECT_EQ(form->ProgressBar1->value(), form->ProgressBar1->maximum());
+    EXPECT_EQ(form->Label3->text(), "Занято: 134,8 Сек.    Свободно: 0 Сек.");
+}
+
+TEST_F(MainFormTest, DisplayFollowsTheUsersLocale) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    Start();
+    EXPECT_EQ(form->Label3->text(), "Занято: 0 Сек.    Свободно: 134.8 Сек.");
+}
+
+TEST_F(MainFormTest, ClearingSelectsEventZeroEmptiesTheBankAndKeepsTheFileName) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{0, 8000}, {9, 8000}})));
+    Start();
+    PickEvent(9);
+    form->StatusPanel(0)->setText("/somewhere/file.vce");
+    form->FileNew1->trigger();
+    EXPECT_EQ(form->ComboBoxEvents->currentIndex(), 0);
+    EXPECT_EQ(form->workingBank.UsedSamples(), 0u);
+    EXPECT_EQ(form->EditFragmentTime->text(), "0 Сек.");
+    EXPECT_EQ(form->Label3->text(), "Занято: 0 Сек.    Свободно: 134,8 Сек.");
+    EXPECT_EQ(form->ProgressBar1->value(), 0);
+    EXPECT_EQ(Panel(0), "/somewhere/file.vce");
+    EXPECT_EQ(form->workingBank.image[3], 0); // packed: slot 0's entry says no samples
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(MainFormTest, DeletingEmptiesOnlyTheSelectedSlot) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{0, 8000}, {9, 8000}})));
+    Start();
+    PickEvent(9);
+    form->BitBtn2->click();
+    EXPECT_EQ(form->workingBank.Slot(9).count, 0u);
+    EXPECT_EQ(form->workingBank.Slot(0).count, 8000u);
+    EXPECT_EQ(form->EditFragmentTime->text(), "0 Сек.");
+    EXPECT_EQ(form->Label3->text(), "Занято: 1 Сек.    Свободно: 133,8 Сек.");
+    form->BitBtn2->click(); // an empty slot: nothing changes
+    EXPECT_EQ(form->workingBank.Slot(0).count, 8000u);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(MainFormTest, OpeningAVoiceFileReplacesTheBankAndNamesItInPanelZero) {
+    const QString file = Path("mine.vce");
+    WriteFileBytes(file, VoiceFileBytes(ImageWithSlots({{2, 8000}})));
+    Start();
+    PickEvent(2);
+    dialogs.ChooseNextFile(file);
+    form->FileOpen1->trigger();
+    ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
+    const auto& shown = dialogs.fileDialogs[0];
+    EXPECT_EQ(shown.objectName, "OpenDialog2");
+    EXPECT_FALSE(shown.save);
+    EXPECT_EQ(shown.title, kOpenCaption);
+    EXPECT_EQ(shown.filter, "Файлы голосовых сообщений (*.vce)");
+    EXPECT_EQ(shown.defaultExt, "vce");
+    EXPECT_EQ(form->ComboBoxEvents->currentIndex(), 2);
+    EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
+    EXPECT_EQ(Panel(0), file);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(MainFormTest, AFailedOpenSaysWhyAndKeepsTheBank) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{0, 8000}})));
+    QByteArray badChecksum = VoiceFileBytes(ImageWithSlots({{0, 16000}}));
+    badChecksum[badChecksum.size() - 1] = char(badChecksum.back() + 1);
+    WriteFileBytes(Path("checksum.vce"), badChecksum);
+    WriteFileBytes(Path("header.vce"), QByteArray("[VoiceMessage v.05.06]") + QByteArray(539649, '\0'));
+    WriteFileBytes(Path("short.vce"), VoiceFileBytes(ImageWithSlots({})).left(1000));
+    struct Case {
+        const char* file;
+        const char* message;
+    };
+    for (const Case& c :
+         {Case{"checksum.vce", "Неизвестный формат файла"}, Case{"header.vce", "Невозможно открыть файл"},
+          Case{"short.vce", "Невозможно открыть файл"}, Case{"missing.vce", "Невозможно открыть файл"}}) {
+        Start();
+        dialogs.messages.clear();
+        dialogs.ChooseNextFile(Path(c.file));
+        form->FileOpen1->trigger();
+        const auto shown = Messages();
+        ASSERT_EQ(shown.size(), 1u) << c.file;
+        EXPECT_EQ(shown[0].text, QString::fromUtf8(c.message)) << c.file;
+        EXPECT_EQ(shown[0].caption, kOpenCaption);
+        EXPECT_EQ(shown[0].icon, QMessageBox::Warning);
+        EXPECT_EQ(shown[0].buttons, QMessageBox::Ok);
+        EXPECT_EQ(form->workingBank.Slot(0).count, 8000u) << c.file;
+        EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
+        EXPECT_EQ(Panel(0), "default.vce");
+        form.reset();
+    }
+}
+
+TEST_F(MainFormTest, CancellingTheOpenDialogChangesNothing) {
+    Start();
+    form->FileOpen1->trigger();
+    EXPECT_EQ(dialogs.fileDialogs.size(), 1u);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(Panel(0), "default.vce");
+}
+
+TEST_F(MainFormTest, SavingRightAfterStartOffersDefaultVceAndWritesANewFile) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{1, 333}})));
+    Start();
+    const QString file = Path("new.vce");
+    dialogs.ChooseNextFile(file);
+    form->FileSave1->trigger();
+    ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
+    const auto& shown = dialogs.fileDialogs[0];
+    EXPECT_EQ(shown.objectName, "SaveDialog1");
+    EXPECT_TRUE(shown.save);
+    EXPECT_EQ(shown.title, kSaveCaption);
+    EXPECT_EQ(shown.filter, "Файлы голосовых сообщений (*.vce)");
+    EXPECT_EQ(shown.defaultExt, "vce");
+    EXPECT_EQ(shown.presetFileName, "default.vce");
+    EXPECT_TRUE(Messages().empty()); // a new file: no question
+    EXPECT_EQ(ReadFileBytes(file), ReadFileBytes(Path("default.vce")));
+    EXPECT_EQ(Panel(0), file);
+
+    dialogs.CancelNextFile();
+    form->FileSave1->trigger();
+    EXPECT_EQ(dialogs.fileDialogs.back().presetFileName, file); // the last path used
+}
+
+TEST_F(MainFormTest, SavingOverAnExistingFileAsksFirst) {
+    const QString file = Path("old.vce");
+    WriteFileBytes(file, "old contents");
+    Start();
+    dialogs.ChooseNextFile(file);
+    dialogs.AnswerNextMessage(QMessageBox::No);
+    form->FileSave1->trigger();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "Файл уже существует, заменить?");
+    EXPECT_EQ(Messages()[0].caption, kSaveCaption);
+    EXPECT_EQ(Messages()[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(Messages()[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(ReadFileBytes(file), "old contents");
+    EXPECT_EQ(Panel(0), "default.vce");
+
+    dialogs.ChooseNextFile(file);
+    dialogs.AnswerNextMessage(QMessageBox::Yes);
+    form->FileSave1->trigger();
+    EXPECT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(ReadFileBytes(file), EmptyBankFile());
+    EXPECT_EQ(Panel(0), file);
+}
+
+TEST_F(MainFormTest, AFailedSaveSaysSoAndKeepsTheFileName) {
+    Start();
+    dialogs.ChooseNextFile(Path("missing/new.vce"));
+    form->FileSave1->trigger();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "Невозможно сохранить файл");
+    EXPECT_EQ(Messages()[0].caption, kSaveCaption);
+    EXPECT_EQ(Messages()[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(Panel(0), "default.vce");
+}
+
+TEST_F(MainFormTest, SavePacksTheBankEvenWhenTheUserCancels) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{0, 8000}})));
+    Start();
+    form->BitBtn2->click();
+    ASSERT_NE(form->workingBank.image[4], 0); // the image still holds the deleted phrase
+    form->FileSave1->trigger();
+    EXPECT_EQ(form->workingBank.image[4], 0);
+}
+
+TEST_F(MainFormTest, TheCloseMenuItemClosesAndSaves) {
+    Start();
+    form->N7->trigger();
+    EXPECT_TRUE(QFileInfo::exists(Path("default.vce")));
+    EXPECT_TRUE(QFileInfo::exists(Path("kpq.cfg")));
+}
+
+TEST_F(MainFormTest, TheWindowCantBeClosedWhileATransferRuns) {
+    Start();
+    form->show();
+    form->transferRunning = true;
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(QFileInfo::exists(Path("default.vce")));
+    form->transferRunning = false;
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(QFileInfo::exists(Path("default.vce")));
+}
+
+TEST_F(MainFormTest, FailuresAtCloseAreSilent) {
+    Start();
+    ASSERT_TRUE(QDir().mkdir(Path("kpq.cfg")));
+    ASSERT_TRUE(QDir().mkdir(Path("default.vce")));
+    dialogs.messages.clear();
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+} // namespace
+
+namespace {
+
+class WavImportTest : public MainFormTest {
+protected:
+    QString Wav(const char* name, const wavtest::Bytes& bytes) {
+        const QString path = Path(name);
+        wavtest::WriteFile(path.toStdString(), bytes);
+        return path;
+    }
+    void Import(int event, const QString& file) {
+        PickEvent(event);
+        dialogs.ChooseNextFile(file);
+        form->BitBtn1->click();
+    }
+};
+
+TEST_F(WavImportTest, ARecordingLoadsIntoTheSelectedEventsSlot) {
+    Start();
+    Import(5, Wav("phrase.wav", wavtest::CanonicalWav(wavtest::Signal(12000))));
+    ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
+    const auto& shown = dialogs.fileDialogs[0];
+    EXPECT_EQ(shown.objectName, "OpenDialog1");
+    EXPECT_FALSE(shown.save);
+    EXPECT_EQ(shown.title, "Открытие файла");
+    EXPECT_EQ(shown.filter, "Звуковые файлы (*.wav)");
+    EXPECT_EQ(shown.defaultExt, "wav");
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(form->workingBank.Slot(5).count, 12000u);
+    EXPECT_EQ(form->EditFragmentTime->text(), "1,5 Сек.");
+    EXPECT_EQ(form->Label3->text(), "Занято: 1,5 Сек.    Свободно: 133,3 Сек.");
+}
+
+TEST_F(WavImportTest, TheDialogOpensWhereTheLastRecordingWasChosen) {
+    Start();
+    ASSERT_TRUE(QDir().mkdir(Path("recordings")));
+    Import(1, Wav("recordings/one.wav", wavtest::CanonicalWav(wavtest::Signal(10))));
+    Import(2, Wav("recordings/two.wav", wavtest::CanonicalWav(wavtest::Signal(10))));
+    ASSERT_EQ(dialogs.fileDialogs.size(), 2u);
+    EXPECT_EQ(dialogs.fileDialogs[0].initialDir, "");
+    EXPECT_EQ(dialogs.fileDialogs[1].initialDir, Path("recordings"));
+    form->FileOpen1->trigger(); // each dialog remembers its own folder
+    EXPECT_EQ(dialogs.fileDialogs[2].initialDir, "");
+}
+
+TEST_F(WavImportTest, CancellingTheDialogChangesNothing) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{5, 8000}})));
+    Start();
+    PickEvent(5);
+    form->BitBtn1->click();
+    EXPECT_EQ(form->workingBank.Slot(5).count, 8000u);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(WavImportTest, RefusedFilesAreExplainedAndLeaveTheSlot) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{5, 8000}})));
+    wavtest::FmtFields stereo;
+    stereo.channels = 2;
+    stereo.bytesPerSecond = 32000;
+    stereo.blockAlign = 4;
+    struct Case {
+        QString file;
+        const char* message;
+    };
+    Start();
+    const Case cases[] = {
+        {Path("missing.wav"), "Невозможно открыть файл"},
+        {Wav("short.wav", {'R', 'I', 'F', 'F'}), "Ошибка при открытии файла"},
+        {Wav("text.wav", wavtest::Bytes(64, 'x')), "Неверный формат файла"},
+        {Wav("stereo.wav", wavtest::WavBuilder().Fmt(stereo).Data(wavtest::Signal(100)).Build()),
+         "Неверный формат файла.\nИспользуйте только WAV файл формата: PCM 8000 кГц; 16 бит; Моно."},
+    };
+    for (const Case& c : cases) {
+        dialogs.messages.clear();
+        Import(5, c.file);
+        const auto shown = Messages();
+        ASSERT_EQ(shown.size(), 1u) << c.message;
+        EXPECT_EQ(shown[0].text, QString::fromUtf8(c.message));
+        EXPECT_EQ(shown[0].caption, "Открытие файла");
+        EXPECT_EQ(shown[0].icon, QMessageBox::Warning);
+        EXPECT_EQ(shown[0].buttons, QMessageBox::Ok);
+        EXPECT_EQ(form->workingBank.Slot(5).count, 8000u) << c.message;
+        EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
+    }
+}
+
+TEST_F(WavImportTest, AFullMemoryTakesNothingMore) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{0, kCapacitySamples}})));
+    Start();
+    Import(6, Wav("phrase.wav", wavtest::CanonicalWav(wavtest::Signal(100))));
+    const auto shown = Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Загрузка звукового фрагмента невозможна.\nИспользовано 100% памяти.");
+    EXPECT_EQ(shown[0].caption, "Загрузка звукового фрагмента");
+    EXPECT_EQ(shown[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(form->workingBank.Slot(6).count, 0u);
+    EXPECT_EQ(form->EditFragmentTime->text(), "0 Сек.");
+}
+
+TEST_F(WavImportTest, ALongRecordingIsCutToTheFreeMemoryAfterAWarning) {
+    WriteFileBytes(Path("default.vce"),
+                   VoiceFileBytes(ImageWithSlots({{0, kCapacitySamples - 8000}, {6, 4000}})));
+    Start();
+    Import(6, Wav("long.wav", wavtest::CanonicalWav(wavtest::Signal(20000))));
+    const auto shown = Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text,
+              "Продолжительность звукового фрагмента превышает допустимое значение.\nФрагмент будет урезан.");
+    EXPECT_EQ(shown[0].caption, "Загрузка звукового фрагмента");
+    EXPECT_EQ(form->workingBank.Slot(6).count, 8000u); // the old phrase's room counts as free
+    EXPECT_EQ(form->workingBank.FreeSamples(), 0u);
+    EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
+    EXPECT_EQ(form->ProgressBar1->value(), form->ProgressBar1->maximum());
+}
+
+} // namespace

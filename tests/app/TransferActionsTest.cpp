@@ -1,0 +1,164 @@
+// The controller actions of the main window, end to end: the window's port on the controller emulator,
+// the test playing the user of the progress dialog.
+#include "AppTestSupport.h"
+#include "ProgressDialogUser.h"
+#include "app/MainForm.h"
+#include "emulator/ControllerEmulator.h"
+#include "link/ReadWriteAction.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+using emulator::FaultKind;
+using emulator::Stage;
+
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+
+class TransferActions : public ::testing::Test {
+protected:
+    TransferActions() {
+        form.ComPort1.SetPort(controller.SlavePath());
+        form.ComPort1.Open();
+        FillSlot(form.workingBank, 0, 16000); // event 0, selected: 2 seconds
+        FillSlot(form.workingBank, 7, 9000);
+        form.UpdateDisplay();
+    }
+
+    // Triggers the action as the user does; returns the dialog as it was when it closed.
+    DialogState Run(QAction& action) {
+        user.Reset();
+        user.act = [&](TFormReadWriteAtion&) {
+            enabledDuringTransfer = action.isEnabled();
+            return true;
+        };
+        action.trigger();
+        EXPECT_FALSE(user.gaveUp) << "the transfer never ended";
+        EXPECT_TRUE(action.isEnabled());
+        EXPECT_FALSE(form.transferRunning);
+        return user.closing;
+    }
+
+    std::vector<std::uint32_t> SlotCounts() const {
+        std::vector<std::uint32_t> counts;
+        for (std::uint8_t slot = 0; slot < kSlotCount; ++slot)
+            counts.push_back(form.workingBank.Slot(slot).count);
+        return counts;
+    }
+
+    QString Display() const {
+        return form.EditFragmentTime->text() + " | " + form.findChild<QLabel*>("Label3")->text();
+    }
+
+    emulator::ControllerEmulator controller;
+    TForm1 form;
+    ProgressDialogUser user;
+    bool enabledDuringTransfer = true;
+};
+
+TEST_F(TransferActions, WithThePortClosedEveryActionSaysSoAndSendsNothing) {
+    form.ComPort1.Close();
+    for (QAction* action : {form.Programm, form.ReadConf, form.CompareConf}) {
+        const DialogState end = Run(*action);
+        EXPECT_EQ(end.caption, "Указанный COM порт не найден");
+        EXPECT_EQ(end.colour, kRed);
+        EXPECT_TRUE(user.clickedClose);
+        EXPECT_FALSE(enabledDuringTransfer);
+    }
+    EXPECT_TRUE(controller.Transcript().empty());
+}
+
+TEST_F(TransferActions, AReadReplacesEverySlotAndRefreshesTheDisplay) {
+    VoiceBank controllerBank;
+    FillSlot(controllerBank, 0, 8000);
+    FillSlot(controllerBank, 42, 12000);
+    controllerBank.PackImage();
+    controller.WriteMemory(0, controllerBank.image);
+
+    const DialogState end = Run(*form.ReadConf);
+    EXPECT_EQ(end.caption, "Голосовые сообщения считаны");
+    EXPECT_EQ(end.colour, kBlue);
+    EXPECT_EQ(form.workingBank.Slot(0).count, 8000u);
+    EXPECT_EQ(form.workingBank.Slot(7).count, 0u);
+    EXPECT_EQ(form.workingBank.Slot(42).count, 12000u);
+    EXPECT_TRUE(form.EditFragmentTime->text().startsWith("1 "))
+        << form.EditFragmentTime->text().toStdString();
+    EXPECT_EQ(form.StatusPanel(2)->text(), "QM.07.03");
+}
+
+TEST_F(TransferActions, AFailedReadLeavesTheSlotsAndTheDisplayAsTheyWere) {
+    const std::vector<std::uint32_t> counts = SlotCounts();
+    const QString display = Display();
+    controller.InjectFault({Stage::ReadBlock, FaultKind::WrongEcho, 2000});
+    const DialogState end = Run(*form.ReadConf);
+    EXPECT_EQ(end.caption, "Ошибка передачи данных");
+    EXPECT_EQ(SlotCounts(), counts);
+    EXPECT_EQ(Display(), display);
+}
+
+TEST_F(TransferActions, ProgrammingWithReadBackReportsASingleDifferingByte) {
+    controller.InjectFault({Stage::ReadBlock, FaultKind::WrongDataByte, 17});
+    const DialogState end = Run(*form.Programm);
+    EXPECT_EQ(end.caption, "Ошибка, найдены несоответствия в данных");
+    EXPECT_EQ(end.colour, kRed);
+    EXPECT_FALSE(enabledDuringTransfer);
+    std::vector<std::uint8_t> memory(kImageSize);
+    controller.ReadMemory(0, memory);
+    EXPECT_TRUE(std::equal(memory.begin(), memory.end(), form.workingBank.image.begin()));
+}
+
+TEST_F(TransferActions, ACancelClosesTheDialogAtOnceAndTheActionComesBack) {
+    for (int block = 0; block < 50; ++block) // so that the user surely sees the reading
+        controller.InjectFault({Stage::ReadBlock, FaultKind::Delay, block, emulator::kEveryAttempt, 10});
+    bool cancelled = false;
+    const auto cancelEarly = [&](TFormReadWriteAtion& dialog) {
+        if (dialog.ActionName->text() != "Чтение голосовых сообщений...")
+            return false;
+        dialog.Button1->click();
+        cancelled = true;
+        return true;
+    };
+    user.Reset();
+    user.act = cancelEarly;
+    form.CompareConf->trigger();
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(user.clickedClose);
+    EXPECT_EQ(user.closing.caption, "Передача данных прервана пользователем");
+    EXPECT_TRUE(form.CompareConf->isEnabled());
+}
+
+// The window must not pack and save the bank while the worker still uses it.
+TEST_F(TransferActions, ACloseRequestDuringATransferIsIgnored) {
+    form.show();
+    bool closedDuringTransfer = true;
+    user.Reset();
+    user.act = [&](TFormReadWriteAtion& dialog) {
+        if (dialog.ActionName->text().isEmpty())
+            return false;
+        closedDuringTransfer = form.close();
+        return true;
+    };
+    form.ReadConf->trigger();
+    EXPECT_FALSE(closedDuringTransfer);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(user.clickedClose);
+}
+
+TEST_F(TransferActions, AHangUpEndsTheTransferWithThePortsMessage) {
+    controller.InjectFault({Stage::WriteBlock, FaultKind::HangUp, 300});
+    const DialogState end = Run(*form.Programm);
+    EXPECT_TRUE(end.caption.startsWith("Ошибка передачи данных\n")) << end.caption.toStdString();
+    EXPECT_EQ(end.colour, kRed);
+    EXPECT_TRUE(user.clickedClose);
+}
+
+} // namespace
