@@ -19,8 +19,11 @@ SingleInstance::SingleInstance(const QString& directory, const QString& name)
     QDir().mkpath(directory);
     // Only a lock whose owner is gone is stale, however old it is.
     lock_.setStaleLockTime(0);
-    if (!lock_.tryLock(0))
+    if (!lock_.tryLock(0)) {
+        // A folder where no lock can be made says nothing about another copy: don't keep the user out.
+        first_ = lock_.error() != QLockFile::LockFailedError;
         return;
+    }
     const QString socketPath = QDir(directory).filePath(name + QStringLiteral(".socket"));
     if (SomeoneAnswers(socketPath)) {
         lock_.unlock();

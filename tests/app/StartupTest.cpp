@@ -40,6 +40,11 @@ TEST_F(StartupTest, OnlyOneCopyRunsAtATime) {
     EXPECT_TRUE(SingleInstance(runtime.path(), kTitle).IsFirst());
 }
 
+TEST_F(StartupTest, AFolderWhereNoLockCanBeMadeDoesNotKeepTheUserOut) {
+    WriteFileBytes(runtime.filePath("file"), "not a folder");
+    EXPECT_TRUE(SingleInstance(runtime.filePath("file/sub"), kTitle).IsFirst());
+}
+
 TEST_F(StartupTest, ASecondStartSaysSoAndOpensNoWindow) {
     const SingleInstance running(runtime.path(), kTitle);
     const SingleInstance second(runtime.path(), kTitle);
