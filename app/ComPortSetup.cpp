@@ -3,8 +3,12 @@
 #include "app/Dialogs.h"
 #include "link/ComComboBox.h"
 
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -58,6 +62,13 @@ void TFormCOMPortSetup::ListPorts() {
                                   QStringLiteral("Этот порт сейчас не найден в системе"), Qt::ToolTipRole);
         ComComboBox1->setCurrentIndex(ComComboBox1->count() - 1);
     }
+    // Long device names ("/dev/serial/by-id/...") are read in full in the open list.
+    QAbstractItemView* list = ComComboBox1->view();
+    int widest = 0;
+    for (int i = 0; i < ComComboBox1->count(); ++i)
+        widest = std::max(widest, list->fontMetrics().horizontalAdvance(ComComboBox1->itemText(i)));
+    list->setMinimumWidth(widest + list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth() +
+                          8);
 }
 
 void TFormCOMPortSetup::Button1Click() {

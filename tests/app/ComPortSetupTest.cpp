@@ -1,6 +1,7 @@
 // The port dialog: the ports it offers, OK on ports that open and ports that don't, Cancel, and the
 // status panel it leaves behind.
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -99,6 +100,14 @@ TEST_F(ComPortSetupTest, ACurrentPortTheSystemDoesNotListIsShownAsWell) {
     TFormCOMPortSetup dialog(port, panel);
     EXPECT_EQ(ItemsOf(*dialog.ComComboBox1), (QStringList{"COM1", "COM3", "ttyUSB2"}));
     EXPECT_EQ(dialog.ComComboBox1->Text(), "ttyUSB2");
+}
+
+TEST_F(ComPortSetupTest, TheOpenListIsWideEnoughForLongDeviceNames) {
+    const QString longName = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    Offer({"COM1", longName.toStdString()});
+    TFormCOMPortSetup dialog(port, panel);
+    EXPECT_GT(dialog.ComComboBox1->view()->minimumWidth(),
+              dialog.ComComboBox1->view()->fontMetrics().horizontalAdvance(longName));
 }
 
 TEST_F(ComPortSetupTest, OKOnThePortThatIsOpenClosesAtOnceAndShowsItInThePanel) {
