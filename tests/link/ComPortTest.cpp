@@ -5,6 +5,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -340,6 +342,28 @@ TEST_F(PtyPortTest, ARefusedLineStateFailsOpenAndReleasesTheDevice) {
     TComPort other;
     other.SetPort(pty.SlavePath());
     EXPECT_NO_THROW(other.Open());
+}
+
+// Without a thread to spare, Open fails like any other open and leaves nothing open behind it. The
+// process limit binds ordinary users only, so the child that tries it becomes one.
+TEST_F(PtyPortTest, AnEventThreadThatCannotStartFailsOpenAndReleasesTheDevice) {
+    ASSERT_EQ(chmod(pty.SlavePath().c_str(), 0666), 0);
+    const auto openWithoutThreads = [&] {
+        const rlimit none{1, 1};
+        if ((geteuid() == 0 && setuid(65534) != 0) || setrlimit(RLIMIT_NPROC, &none) != 0)
+            std::_Exit(99);
+        try {
+            port.Open();
+        } catch (const EComPort& e) {
+            TComPort other; // the device was released
+            other.SetPort(pty.SlavePath());
+            other.SetEvents(0);
+            other.Open();
+            std::_Exit(port.Connected() ? 98 : e.ErrorCode());
+        }
+        std::_Exit(97);
+    };
+    EXPECT_EXIT(openWithoutThreads(), ::testing::ExitedWithCode(CError_OpenFailed), "");
 }
 
 TEST_F(PtyPortTest, ARefusedReapplyKeepsTheValueAndThePortOpen) {
