@@ -1,8 +1,11 @@
 #include "MainForm.h"
 
+#include "AboutBox.h"
+#include "ComPortSetup.h"
 #include "Dialogs.h"
 #include "EventNames.h"
 #include "FileDialog.h"
+#include "ModalDialog.h"
 #include "SecondsText.h"
 #include "SettingsFile.h"
 #include "link/ControllerLine.h"
@@ -443,6 +446,14 @@ void TForm1::N7Click() {
     close();
 }
 
-// The two dialogs are filled in by their own units; the controller actions are in MainFormTransfer.cpp.
-void TForm1::ComPortConfigExecute() {}
-void TForm1::AbautExecute() {}
+// Each dialog lives only while it is shown; the port dialog brings status panel 1 up to date as it
+// closes. The controller actions are in MainFormTransfer.cpp.
+void TForm1::ComPortConfigExecute() {
+    TFormCOMPortSetup FormCOMPortSetup(ComPort1, *StatusPanel(1), this);
+    ShowModal(FormCOMPortSetup);
+}
+
+void TForm1::AbautExecute() {
+    TAboutBox AboutBox(this);
+    ShowModal(AboutBox);
+}

@@ -45,6 +45,8 @@ std::unique_ptr<QApplication> CreateApplication(int& argc, char** argv) {
     for (const HeldMessage& held : std::exchange(heldMessages, {}))
         previousHandler(held.type, QMessageLogContext(), held.message);
     QApplication::setApplicationName(QStringLiteral("voice-programmer"));
+    // Lets the desktop match the running window to its menu entry and icon (Wayland's app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("voice-programmer"));
     QApplication::setApplicationDisplayName(kApplicationTitle);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/voice-programmer.svg")));
     return application;

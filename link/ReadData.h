@@ -60,6 +60,7 @@ protected:
     void Execute() override;
 
 private:
+    bool ReadIntoScratchBank();
     void ReadController();
     void ProgramController(TFormReadWriteAtion& dialog);
     void CompareController();

@@ -63,13 +63,19 @@ void TReadData::Execute() {
     EndPhase(dialog, portUsable);
 }
 
-void TReadData::ReadController() {
+// Identification, programming mode and the whole memory into the scratch bank; false when any of them
+// failed (the reason is already shown).
+bool TReadData::ReadIntoScratchBank() {
     view_.SetActionCaption("Идентификация...");
     if (Identify() != 0)
-        return;
+        return false;
     view_.SetActionCaption("Чтение голосовых сообщений...");
     EnterProgrammingMode();
-    if (ReadImage(*scratchBank_) != 0)
+    return ReadImage(*scratchBank_) == 0;
+}
+
+void TReadData::ReadController() {
+    if (!ReadIntoScratchBank())
         return;
     VoiceBank::CopyImage(*workingBank_, *scratchBank_);
     ShowOutcome(TColor::clBlue, "Голосовые сообщения считаны");
@@ -108,12 +114,7 @@ void TReadData::ProgramController(TFormReadWriteAtion& dialog) {
 }
 
 void TReadData::CompareController() {
-    view_.SetActionCaption("Идентификация...");
-    if (Identify() != 0)
-        return;
-    view_.SetActionCaption("Чтение голосовых сообщений...");
-    EnterProgrammingMode();
-    if (ReadImage(*scratchBank_) != 0)
+    if (!ReadIntoScratchBank())
         return;
     if (VoiceBank::CompareImages(*workingBank_, *scratchBank_))
         ShowOutcome(TColor::clBlue, "Сообщеня контроллера аналогичны текущим");

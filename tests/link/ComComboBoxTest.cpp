@@ -78,15 +78,6 @@ INSTANTIATE_TEST_SUITE_P(
                       PropertyCase{"FlowControl", cpFlowControl, {"Hardware", "Software", "None", "Custom"}}),
     [](const ::testing::TestParamInfo<PropertyCase>& info) { return std::string(info.param.name); });
 
-TEST(ComComboBox, IsADropDownListThatNobodyTypesInto) {
-    TComComboBox combo;
-    EXPECT_FALSE(combo.isEditable());
-    EXPECT_EQ(combo.ComPort(), nullptr);
-    EXPECT_EQ(combo.ComProperty(), cpNone);
-    EXPECT_FALSE(combo.AutoApply());
-    EXPECT_EQ(combo.Text(), QString());
-}
-
 TEST(ComComboBox, ShowsTheBoundPortsValueOfEachProperty) {
     TComPort port;
     port.SetBaudRate(br4800);

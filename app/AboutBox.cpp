@@ -1,0 +1,158 @@
+#include "AboutBox.h"
+
+#include "app/ProjectInfo.h"
+
+#include <QDesktopServices>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSvgRenderer>
+#include <QUrlQuery>
+
+namespace {
+
+constexpr int kClientWidth = 369;
+constexpr int kClientHeight = 276;
+constexpr QSize kBannerSize(305, 36);
+
+const QString kFirmwareVersions = QStringLiteral("QM.07.03 / QM.07.04 / ZR.07.01 / ZR.07.02");
+
+template <class Control>
+Control* Place(Control* control, const char* name, int x, int y) {
+    control->setObjectName(QLatin1String(name));
+    control->move(x, y);
+    return control;
+}
+
+QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
+    auto* label = Place(new QLabel(text, parent), name, x, y);
+    label->setTextFormat(Qt::PlainText);
+    label->adjustSize();
+    return label;
+}
+
+// The banner drawn for the screen it is shown on, sharp also on a high-density screen.
+QPixmap Banner(qreal devicePixelRatio) {
+    QPixmap banner(kBannerSize * devicePixelRatio);
+    banner.setDevicePixelRatio(devicePixelRatio);
+    banner.fill(Qt::transparent);
+    QSvgRenderer renderer(QStringLiteral(":/about/banner.svg"));
+    QPainter painter(&banner);
+    renderer.render(&painter, QRectF(QPointF(0, 0), kBannerSize));
+    return banner;
+}
+
+QString ControllerModel() {
+    return QString::fromUtf8(kControllerModel);
+}
+
+} // namespace
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("О программе"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    setFixedSize(kClientWidth, kClientHeight);
+
+    Panel1 = Place(new QFrame(this), "Panel1", 8, 8);
+    Panel1->setFrameStyle(QFrame::Box | QFrame::Sunken); // lowered outside, raised inside
+    Panel1->resize(353, 225);
+
+    ProgramIcon = Place(new QLabel(Panel1), "ProgramIcon", 8, 8);
+    ProgramIcon->resize(kBannerSize);
+    ProgramIcon->setPixmap(Banner(devicePixelRatioF()));
+
+    Label1 = AddLabel(Panel1, "Label1", QStringLiteral("Программатор голосовых сообщений"), 8, 56);
+    Label2 = AddLabel(Panel1, "Label2",
+                      QStringLiteral("GSM контроллер %1, исполнения QM и ZR").arg(ControllerModel()), 8, 72);
+    Label3 = AddLabel(
+        Panel1, "Label3",
+        QStringLiteral("Версия %1  для следующих FW версий:").arg(QLatin1String(kProjectVersion)), 8, 96);
+
+    Memo1 = Place(new QPlainTextEdit(kFirmwareVersions, Panel1), "Memo1", 8, 112);
+    Memo1->resize(337, 81);
+    Memo1->setReadOnly(true);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    Label4 = AddLinkLabel("Label4", WebLink().toString(), 48, 200);
+    Label5 = AddLinkLabel("Label5", QStringLiteral("E-mail: %1").arg(QString::fromUtf8(kProjectContactMail)),
+                          200, 200);
+
+    OKButton = Place(new QPushButton(QStringLiteral("OK"), this), "OKButton", 287, 244);
+    OKButton->resize(75, 25);
+    OKButton->setDefault(true);
+    OKButton->setFocus(); // so that Enter closes the box at once
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+QLabel* TAboutBox::AddLinkLabel(const char* name, const QString& text, int x, int y) {
+    QLabel* label = AddLabel(Panel1, name, text, x, y);
+    QFont underlined = label->font();
+    underlined.setUnderline(true);
+    label->setFont(underlined);
+    QPalette blue = label->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    label->setPalette(blue);
+    label->setCursor(Qt::PointingHandCursor);
+    label->adjustSize();
+    // An address longer than its place is moved left rather than cut off at the panel's edge.
+    const int room = Panel1->width() - 8 - label->width();
+    if (label->x() > room)
+        label->move(std::max(8, room), y);
+    label->installEventFilter(this);
+    return label;
+}
+
+QUrl TAboutBox::WebLink() {
+    return QUrl(QString::fromUtf8(kProjectHomepage));
+}
+
+QUrl TAboutBox::MailLink() {
+    QUrl mail(QStringLiteral("mailto:") + QString::fromUtf8(kProjectContactMail));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("subject"), QStringLiteral("GSM контроллер ") + ControllerModel());
+    mail.setQuery(query);
+    return mail;
+}
+
+// The shell's answer is not reported: a system without a browser or mail program simply opens nothing.
+void TAboutBox::Label4Click() {
+    QDesktopServices::openUrl(WebLink());
+}
+
+void TAboutBox::Label5Click() {
+    QDesktopServices::openUrl(MailLink());
+}
+
+bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease && (watched == Label4 || watched == Label5)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint())) {
+            watched == Label4 ? Label4Click() : Label5Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TAboutBox::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        CentreOnScreen();
+    }
+}
+
+void TAboutBox::CentreOnScreen() {
+    if (const QScreen* shown = screen())
+        move(shown->availableGeometry().center() - QRect(QPoint(), frameGeometry().size()).center());
+}

@@ -1,0 +1,85 @@
+#include "ComPortSetup.h"
+
+#include "app/Dialogs.h"
+#include "link/ComComboBox.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kClientWidth = 193;
+constexpr int kClientHeight = 105;
+
+QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, int x, int y) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(x, y, 75, 25);
+    return button;
+}
+
+} // namespace
+
+TFormCOMPortSetup::TFormCOMPortSetup(TCustomComPort& comPort, QLabel& portPanel, QWidget* parent)
+    : QDialog(parent), comPort_(comPort), portPanel_(portPanel) {
+    setObjectName(QStringLiteral("FormCOMPortSetup"));
+    setWindowTitle(QStringLiteral("Выбор COM порта"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    setFixedSize(kClientWidth, kClientHeight);
+
+    ComComboBox1 = new TComComboBox(this);
+    ComComboBox1->setObjectName(QStringLiteral("ComComboBox1"));
+    ComComboBox1->setGeometry(16, 24, 161, ComComboBox1->sizeHint().height());
+    Button1 = AddButton(this, "Button1", QStringLiteral("OK"), 16, 64);
+    Button2 = AddButton(this, "Button2", QStringLiteral("Отмена"), 104, 64);
+    connect(Button1, &QPushButton::clicked, this, &TFormCOMPortSetup::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TFormCOMPortSetup::Button2Click);
+
+    ListPorts();
+}
+
+void TFormCOMPortSetup::ListPorts() {
+    try {
+        ComComboBox1->SetComProperty(cpPort);
+    } catch (const EComPort& error) {
+        ShowException(parentWidget(), error);
+    }
+    ComComboBox1->SetComPort(&comPort_);
+    // A port the system does not list (a device path, an adapter that is unplugged) is still shown,
+    // so that the user sees what is set.
+    const QString current = QString::fromStdString(comPort_.Port());
+    if (ComComboBox1->Text().isEmpty() && !current.isEmpty()) {
+        ComComboBox1->addItem(current);
+        ComComboBox1->setItemData(ComComboBox1->count() - 1,
+                                  QStringLiteral("Этот порт сейчас не найден в системе"), Qt::ToolTipRole);
+        ComComboBox1->setCurrentIndex(ComComboBox1->count() - 1);
+    }
+}
+
+void TFormCOMPortSetup::Button1Click() {
+    try {
+        comPort_.SetPort(ComComboBox1->Text().toStdString());
+        comPort_.Open();
+    } catch (const EComPort& error) {
+        ShowException(this, error);
+    }
+    if (comPort_.Connected())
+        accept();
+}
+
+void TFormCOMPortSetup::Button2Click() {
+    reject();
+}
+
+void TFormCOMPortSetup::done(int result) {
+    QDialog::done(result);
+    FormClose();
+}
+
+void TFormCOMPortSetup::FormClose() {
+    portPanel_.setText(comPort_.Connected() ? QString::fromStdString(comPort_.Port()) : QStringLiteral("NC"));
+}

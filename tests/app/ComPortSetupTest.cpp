@@ -1,0 +1,228 @@
+// The port dialog: the ports it offers, OK on ports that open and ports that don't, Cancel, and the
+// status panel it leaves behind.
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "PseudoTerminal.h"
+#include "app/ComPortSetup.h"
+#include "link/ComComboBox.h"
+#include "tests/support/dialogs/ScriptedDialogs.h"
+
+namespace {
+
+const std::string kMissingPort = "/dev/vp-no-such-port";
+
+QStringList ItemsOf(const QComboBox& combo) {
+    QStringList items;
+    for (int i = 0; i < combo.count(); ++i)
+        items << combo.itemText(i);
+    return items;
+}
+
+class ComPortSetupTest : public ::testing::Test {
+protected:
+    ComPortSetupTest() { panel.setText("NC"); }
+    ~ComPortSetupTest() override { SetComPortLister({}); }
+
+    // The ports the system "offers" to the dialog.
+    void Offer(std::vector<std::string> ports) {
+        SetComPortLister([ports](std::vector<std::string>& list) { list = ports; });
+    }
+
+    void OpenPortOnPty() {
+        port.SetPort(pty.SlavePath());
+        port.Open();
+        panel.setText(QString::fromStdString(pty.SlavePath()));
+    }
+
+    // The user picks an entry in the list, as with the arrow keys or the mouse.
+    static void Pick(TComComboBox& combo, const std::string& text) {
+        const int index = combo.findText(QString::fromStdString(text));
+        ASSERT_GE(index, 0) << text;
+        combo.setCurrentIndex(index);
+        emit combo.activated(index);
+    }
+
+    QString Error() const { return dialogs.messages.empty() ? QString() : dialogs.messages.back().text; }
+
+    ScriptedDialogs dialogs;
+    PseudoTerminal pty;
+    TComPort port;
+    QLabel panel;
+};
+
+} // namespace
+
+TEST_F(ComPortSetupTest, HasTheCaptionSizeAndControlsOfTheForm) {
+    Offer({});
+    TFormCOMPortSetup dialog(port, panel);
+    // Neither is marked as the default; once shown, Enter presses the focused button, as usual in Qt.
+    EXPECT_FALSE(dialog.Button1->isDefault());
+    EXPECT_FALSE(dialog.Button2->isDefault());
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Выбор COM порта");
+    EXPECT_EQ(dialog.size(), QSize(193, 105));
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+    EXPECT_EQ(dialog.ComComboBox1->pos(), QPoint(16, 24));
+    EXPECT_EQ(dialog.ComComboBox1->width(), 161);
+    EXPECT_FALSE(dialog.ComComboBox1->isEditable());
+    EXPECT_EQ(dialog.ComComboBox1->ComProperty(), cpPort);
+    EXPECT_EQ(dialog.ComComboBox1->ComPort(), &port);
+    EXPECT_FALSE(dialog.ComComboBox1->AutoApply());
+    EXPECT_EQ(dialog.Button1->geometry(), QRect(16, 64, 75, 25));
+    EXPECT_EQ(dialog.Button2->geometry(), QRect(104, 64, 75, 25));
+    EXPECT_EQ(dialog.Button1->text(), "OK");
+    EXPECT_EQ(dialog.Button2->text(), "Отмена");
+    for (const char* name : {"ComComboBox1", "Button1", "Button2"})
+        EXPECT_NE(dialog.findChild<QWidget*>(name), nullptr) << name;
+}
+
+TEST_F(ComPortSetupTest, ListsTheSystemsPortsAndSelectsTheCurrentOneWithoutRegardToCase) {
+    Offer({"COM1", "COM3", "ttyUSB0"});
+    port.SetPort("com3");
+    TFormCOMPortSetup dialog(port, panel);
+    EXPECT_EQ(ItemsOf(*dialog.ComComboBox1), (QStringList{"COM1", "COM3", "ttyUSB0"}));
+    EXPECT_EQ(dialog.ComComboBox1->Text(), "COM3");
+}
+
+TEST_F(ComPortSetupTest, ACurrentPortTheSystemDoesNotListIsShownAsWell) {
+    Offer({"COM1", "COM3"});
+    port.SetPort("ttyUSB2"); // an adapter that is unplugged
+    TFormCOMPortSetup dialog(port, panel);
+    EXPECT_EQ(ItemsOf(*dialog.ComComboBox1), (QStringList{"COM1", "COM3", "ttyUSB2"}));
+    EXPECT_EQ(dialog.ComComboBox1->Text(), "ttyUSB2");
+}
+
+TEST_F(ComPortSetupTest, OKOnThePortThatIsOpenClosesAtOnceAndShowsItInThePanel) {
+    OpenPortOnPty();
+    panel.setText("stale");
+    Offer({"COM1", pty.SlavePath()});
+    TFormCOMPortSetup dialog(port, panel);
+    dialog.show();
+    ASSERT_EQ(dialog.ComComboBox1->Text().toStdString(), pty.SlavePath());
+
+    dialog.Button1->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ComPortSetupTest, OKOpensAPickedPortAndClosesTheDialog) {
+    port.SetPort("COM1");
+    Offer({"COM1", pty.SlavePath()});
+    TFormCOMPortSetup dialog(port, panel);
+    dialog.show();
+    Pick(*dialog.ComComboBox1, pty.SlavePath());
+    EXPECT_EQ(port.Port(), "COM1"); // nothing changes before OK
+
+    dialog.Button1->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(port.Port(), pty.SlavePath());
+    EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
+}
+
+TEST_F(ComPortSetupTest, APortThatCantBeOpenedKeepsTheDialogOpenWithTheErrorShown) {
+    OpenPortOnPty();
+    Offer({pty.SlavePath(), kMissingPort});
+    TFormCOMPortSetup dialog(port, panel);
+    dialog.show();
+    Pick(*dialog.ComComboBox1, kMissingPort);
+
+    dialog.Button1->click();
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(Error().startsWith("Unable to open com port")) << Error().toStdString();
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(port.Port(), kMissingPort);
+    EXPECT_EQ(panel.text().toStdString(), pty.SlavePath()); // the panel changes only when the dialog closes
+
+    // The user tries another port: it opens and the dialog closes.
+    Pick(*dialog.ComComboBox1, pty.SlavePath());
+    dialog.Button1->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
+}
+
+TEST_F(ComPortSetupTest, AnEmptyChoiceFailsLikeAPortThatCantBeOpened) {
+    port.SetPort("");
+    Offer({});
+    TFormCOMPortSetup dialog(port, panel);
+    dialog.show();
+    ASSERT_EQ(dialog.ComComboBox1->Text(), QString());
+
+    dialog.Button1->click();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(Error().startsWith("Unable to open com port")) << Error().toStdString();
+    EXPECT_FALSE(port.Connected());
+}
+
+TEST_F(ComPortSetupTest, CancelWithThePortOpenKeepsItAndShowsItsName) {
+    OpenPortOnPty();
+    panel.setText("stale");
+    Offer({"COM1", pty.SlavePath()});
+    TFormCOMPortSetup dialog(port, panel);
+    dialog.show();
+    Pick(*dialog.ComComboBox1, "COM1");
+
+    dialog.Button2->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(port.Port(), pty.SlavePath());
+    EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
+}
+
+TEST_F(ComPortSetupTest, CancelWithThePortClosedLeavesNC) {
+    port.SetPort("COM1");
+    Offer({"COM1", "COM2"});
+    TFormCOMPortSetup dialog(port, panel);
+    dialog.show();
+    Pick(*dialog.ComComboBox1, "COM2");
+    dialog.Button2->click();
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(port.Port(), "COM1");
+    EXPECT_EQ(panel.text(), "NC");
+}
+
+TEST_F(ComPortSetupTest, TheTitleBarsCloseBoxAndEscapeUpdateThePanelToo) {
+    OpenPortOnPty();
+    Offer({pty.SlavePath()});
+    {
+        panel.setText("stale");
+        TFormCOMPortSetup dialog(port, panel);
+        dialog.show();
+        EXPECT_TRUE(dialog.close());
+        EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
+    }
+    {
+        panel.setText("stale");
+        TFormCOMPortSetup dialog(port, panel);
+        dialog.show();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &escape);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
+    }
+}
+
+TEST_F(ComPortSetupTest, AnUnreadablePortListIsReportedAndTheCurrentPortStillShown) {
+    SetComPortLister([](std::vector<std::string>&) { throw EComPort(CError_RegError, 13); });
+    port.SetPort("COM2");
+    TFormCOMPortSetup dialog(port, panel);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(Error().startsWith("Registry error")) << Error().toStdString();
+    EXPECT_EQ(ItemsOf(*dialog.ComComboBox1), QStringList{"COM2"});
+    EXPECT_EQ(dialog.ComComboBox1->Text(), "COM2");
+}
