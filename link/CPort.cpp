@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <system_error>
 
 #include "ComDevice.h"
 #include "ComThread.h"
@@ -38,13 +39,18 @@ void TCustomComPort::Open() {
     connected_ = true;
     try {
         SetupComPort();
+        if (events_ != 0)
+            thread_ = std::make_unique<TComThread>(*device_);
+    } catch (const std::system_error& e) {
+        // The event thread could not be started: only EComPort may reach the callers.
+        device_.reset();
+        connected_ = false;
+        throw EComPort(CError_OpenFailed, e.code().value());
     } catch (...) {
         device_.reset();
         connected_ = false;
         throw;
     }
-    if (events_ != 0)
-        thread_ = std::make_unique<TComThread>(*device_);
     ReadModemStatus();
 }
 

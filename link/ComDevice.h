@@ -54,7 +54,6 @@ public:
     void ApplyBuffer(std::int32_t inputSize, std::int32_t outputSize); // error 9
     void ApplyLine(const ComLineSettings& line);                       // error 7
     void ApplyTimeouts(const ComTimeoutValues& timeouts);              // error 8
-    const ComTimeoutValues& Timeouts() const { return timeouts_; }
 
     std::int32_t Read(void* buffer, std::int32_t count);        // error 3
     std::int32_t Write(const void* buffer, std::int32_t count); // error 2

@@ -11,12 +11,12 @@
 #include <fcntl.h>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <system_error>
 
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
-#include <sys/stat.h>
 #else
 #include <unistd.h>
 #endif
@@ -44,6 +44,9 @@ int Close(int fd) {
 int ProcessId() {
     return _getpid();
 }
+bool MayReplace(const std::filesystem::path& target, int) {
+    return _waccess(target.c_str(), 2) == 0 || errno == ENOENT;
+}
 void SyncDirectory(const std::filesystem::path&) {}
 #else
 int OpenNew(const std::filesystem::path& path) {
@@ -60,6 +63,15 @@ int Close(int fd) {
 }
 int ProcessId() {
     return static_cast<int>(::getpid());
+}
+// A file that a plain overwrite could not open for writing stays as it is; the new one takes over the
+// permissions of the one it replaces.
+bool MayReplace(const std::filesystem::path& target, int fd) {
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) != 0) {
+        return errno == ENOENT;
+    }
+    return ::access(target.c_str(), W_OK) == 0 && ::fchmod(fd, existing.st_mode & 0777) == 0;
 }
 // Makes the rename itself durable; a failure here cannot be undone, so it is not reported.
 void SyncDirectory(const std::filesystem::path& folder) {
@@ -123,6 +135,7 @@ VoiceFileResult WriteVoiceFile(const std::filesystem::path& path, const VoiceIma
     }
     const std::uint8_t checksum = Checksum(image);
     bool ok =
+        MayReplace(target, fd) &&
         WriteAll(fd, reinterpret_cast<const std::uint8_t*>(kHeaderCurrent.data()), kHeaderCurrent.size()) &&
         WriteAll(fd, image.data(), image.size()) && WriteAll(fd, &checksum, 1) && Sync(fd);
     ok = Close(fd) == 0 && ok;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -19,6 +21,13 @@ void SetSlaveSpeedFromMaster(PseudoTerminal& pty, speed_t speed) {
     cfsetispeed(&t, speed);
     cfsetospeed(&t, speed);
     ASSERT_EQ(tcsetattr(pty.MasterFd(), TCSANOW, &t), 0);
+}
+
+// The superuser passes every permission and process-limit check: a forked child that is to meet
+// them drops to an ordinary user first.
+void BecomeOrdinaryUser() {
+    if (geteuid() == 0 && setuid(65534) != 0)
+        std::_Exit(99);
 }
 
 } // namespace
@@ -82,15 +91,14 @@ TEST_F(PtyPortTest, ASecondOpenerIsRefusedAsBusy) {
 }
 
 TEST_F(PtyPortTest, AnotherProgramCannotOpenTheDeviceEither) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "the superuser may open a terminal held for exclusive use";
     OpenPort();
-    const int fd = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    const int error = errno;
-    if (fd >= 0)
-        close(fd);
-    EXPECT_LT(fd, 0);
-    EXPECT_EQ(error, EBUSY);
+    ASSERT_EQ(chmod(pty.SlavePath().c_str(), 0666), 0);
+    const auto openAsAnotherProgram = [&] {
+        BecomeOrdinaryUser();
+        const int fd = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        std::_Exit(fd < 0 ? errno : 0);
+    };
+    EXPECT_EXIT(openAsAnotherProgram(), ::testing::ExitedWithCode(EBUSY), "");
 }
 
 TEST(ComPortOpen, AMissingDeviceFailsWithAHint) {
@@ -282,10 +290,8 @@ TEST_F(PtyPortTest, TheEventThreadLivesFromOpenToCloseAndLeavesReceivedBytesAlon
     EXPECT_FALSE(port.EventThreadRunning());
 }
 
+// The pseudo-terminal keeps its queues while the port is closed, as a serial device does.
 TEST_F(PtyPortTest, CloseDiscardsWhatTheLastSessionLeftUnread) {
-    // Another holder of the line keeps the terminal's queues alive while the port is closed.
-    const int holder = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(holder, 0);
     port.Timeouts().SetReadTotalConstant(50);
     port.Timeouts().SetReadTotalMultiplier(0);
     OpenPort();
@@ -296,8 +302,6 @@ TEST_F(PtyPortTest, CloseDiscardsWhatTheLastSessionLeftUnread) {
     port.Open();
     char got[5];
     EXPECT_EQ(port.Read(got, 5), 0);
-    port.Close();
-    close(holder);
 }
 
 TEST(ComPortClosed, OperationsRaiseTheirCodes) {
@@ -340,6 +344,28 @@ TEST_F(PtyPortTest, ARefusedLineStateFailsOpenAndReleasesTheDevice) {
     TComPort other;
     other.SetPort(pty.SlavePath());
     EXPECT_NO_THROW(other.Open());
+}
+
+// Without a thread to spare, Open fails like any other open and leaves nothing open behind it.
+TEST_F(PtyPortTest, AnEventThreadThatCannotStartFailsOpenAndReleasesTheDevice) {
+    ASSERT_EQ(chmod(pty.SlavePath().c_str(), 0666), 0);
+    const auto openWithoutThreads = [&] {
+        BecomeOrdinaryUser();
+        const rlimit none{1, 1};
+        if (setrlimit(RLIMIT_NPROC, &none) != 0)
+            std::_Exit(99);
+        try {
+            port.Open();
+        } catch (const EComPort& e) {
+            TComPort other; // the device was released
+            other.SetPort(pty.SlavePath());
+            other.SetEvents(0);
+            other.Open();
+            std::_Exit(port.Connected() ? 98 : e.ErrorCode());
+        }
+        std::_Exit(97);
+    };
+    EXPECT_EXIT(openWithoutThreads(), ::testing::ExitedWithCode(CError_OpenFailed), "");
 }
 
 TEST_F(PtyPortTest, ARefusedReapplyKeepsTheValueAndThePortOpen) {

@@ -206,6 +206,34 @@ TEST_F(VoiceFileTest, FailedSaveLeavesTheOldFileUntouched) {
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"default.vce"});
 }
 
+// A save replaces the contents only: the file keeps the permissions its owner gave it, and one that
+// is write-protected stays as it is.
+TEST_F(VoiceFileTest, SaveKeepsThePermissionsOfTheFileItReplaces) {
+    namespace fs = std::filesystem;
+    const auto path = folder / "shared.vce";
+    WriteAll(path, {1, 2, 3});
+    const auto groupShared =
+        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write;
+    fs::permissions(path, groupShared);
+    ASSERT_EQ(WriteVoiceFile(path, bank->image), kVoiceFileOk);
+    EXPECT_EQ(fs::status(path).permissions(), groupShared);
+
+    // The superuser may write anything, so the protected file is saved to as an ordinary user.
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(folder, fs::perms::all);
+    const auto other = std::make_unique<VoiceImage>();
+    const auto saveAsUser = [&] {
+        if (::geteuid() == 0 && ::setuid(65534) != 0) {
+            std::_Exit(99);
+        }
+        std::_Exit(WriteVoiceFile(path, *other));
+    };
+    EXPECT_EXIT(saveAsUser(), testing::ExitedWithCode(kVoiceFileFailed), "");
+    EXPECT_EQ(ReadVoiceFile(path, *readBack, fullLayout), kVoiceFileOk);
+    EXPECT_TRUE(*readBack == bank->image);
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"shared.vce"});
+}
+
 TEST_F(VoiceFileTest, UnwritableTargetsFail) {
     EXPECT_EQ(WriteVoiceFile(folder / "no such folder" / "x.vce", bank->image), kVoiceFileFailed);
     EXPECT_FALSE(std::filesystem::exists(folder / "no such folder"));

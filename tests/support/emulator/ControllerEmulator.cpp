@@ -19,9 +19,9 @@
 #include <thread>
 #include <unistd.h>
 
+#include "PseudoTerminal.h"
 #include "emulator/FrameAssembler.h"
 #include "emulator/LineSettings.h"
-#include "emulator/Pty.h"
 #include "emulator/Replies.h"
 
 namespace emulator {
@@ -90,7 +90,7 @@ struct ControllerEmulator::Impl {
     std::atomic<bool> paced;
 
     // The serving thread's own.
-    Pty pty;
+    PseudoTerminal pty;
     int stopEvent = -1;
     FrameAssembler assembler;
     termios frameLine{};
@@ -149,7 +149,7 @@ void ControllerEmulator::Impl::Serve() {
     prctl(PR_SET_TIMERSLACK, 1UL); // paced answers are due to the microsecond, not 50 us late
     std::array<std::uint8_t, kReadChunk> chunk{};
     for (;;) {
-        std::array<pollfd, 2> fds{{{pty.Master(), POLLIN, 0}, {stopEvent, POLLIN, 0}}};
+        std::array<pollfd, 2> fds{{{pty.MasterFd(), POLLIN, 0}, {stopEvent, POLLIN, 0}}};
         const int ready = poll(fds.data(), fds.size(), assembler.Pending() ? kIdleDropMs : -1);
         if (ready < 0 && errno == EINTR) {
             continue;
@@ -162,7 +162,7 @@ void ControllerEmulator::Impl::Serve() {
             assembler.Reset();
             continue;
         }
-        const ssize_t got = read(pty.Master(), chunk.data(), chunk.size());
+        const ssize_t got = read(pty.MasterFd(), chunk.data(), chunk.size());
         if (got > 0) {
             if (!Take({chunk.data(), static_cast<std::size_t>(got)}, Clock::now())) {
                 return;
@@ -186,7 +186,7 @@ bool ControllerEmulator::Impl::Take(std::span<const std::uint8_t> chunk, Clock::
     const bool pacing = paced.load();
     for (std::uint8_t byte : chunk) {
         if (!assembler.Pending()) {
-            if (tcgetattr(pty.Master(), &frameLine) != 0) {
+            if (tcgetattr(pty.MasterFd(), &frameLine) != 0) {
                 frameLine = termios{};
             }
             frameSpeed = LineSpeed(frameLine);
@@ -315,7 +315,7 @@ bool ControllerEmulator::Impl::Answer(Stage stage, int block, std::size_t offset
         }
     }
     if (fault == FaultKind::HangUp) {
-        pty.Close();
+        pty.HangUp();
         return false;
     }
     Clock::time_point due = frameDoneAt + std::chrono::milliseconds(delayMs);
@@ -349,7 +349,7 @@ bool ControllerEmulator::Impl::WaitUntil(Clock::time_point due) const {
 // Writes the whole answer unless the line is gone or the emulator stops; the program may be slow to read.
 void ControllerEmulator::Impl::Send(std::span<const std::uint8_t> bytes) const {
     while (!bytes.empty()) {
-        const ssize_t put = write(pty.Master(), bytes.data(), bytes.size());
+        const ssize_t put = write(pty.MasterFd(), bytes.data(), bytes.size());
         if (put > 0) {
             bytes = bytes.subspan(static_cast<std::size_t>(put));
             continue;
@@ -360,7 +360,7 @@ void ControllerEmulator::Impl::Send(std::span<const std::uint8_t> bytes) const {
         if (put < 0 && errno != EAGAIN) {
             return;
         }
-        std::array<pollfd, 2> fds{{{pty.Master(), POLLOUT, 0}, {stopEvent, POLLIN, 0}}};
+        std::array<pollfd, 2> fds{{{pty.MasterFd(), POLLOUT, 0}, {stopEvent, POLLIN, 0}}};
         if (poll(fds.data(), fds.size(), -1) < 0 || fds[1].revents != 0) {
             return;
         }
@@ -385,7 +385,7 @@ void ControllerEmulator::Stop() {
                               // thread
         }
         impl_->thread.join();
-        impl_->pty.Close();
+        impl_->pty.HangUp();
     });
 }
 

@@ -7,9 +7,6 @@
 
 namespace emulator {
 
-// Bits per second of a termios speed constant; 0 for B0 and for constants not listed.
-int SpeedOf(speed_t speed);
-
 // The line speed the termios shows: its output speed.
 int LineSpeed(const termios& settings);
 

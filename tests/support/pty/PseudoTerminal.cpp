@@ -2,13 +2,12 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <stdexcept>
-#include <sys/ioctl.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -19,31 +18,34 @@ int RemainingMs(Clock::time_point deadline) {
     return left < 0 ? 0 : static_cast<int>(left) + 1;
 }
 
-struct SpeedName {
-    speed_t code;
-    std::int32_t bitsPerSecond;
-};
-
-constexpr SpeedName speeds[] = {
-    {B110, 110},       {B300, 300},       {B600, 600},       {B1200, 1200},     {B2400, 2400},
-    {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},   {B57600, 57600},
-    {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600},
+constexpr std::pair<speed_t, std::int32_t> kSpeeds[] = {
+    {B50, 50},           {B75, 75},           {B110, 110},         {B134, 134},         {B150, 150},
+    {B200, 200},         {B300, 300},         {B600, 600},         {B1200, 1200},       {B1800, 1800},
+    {B2400, 2400},       {B4800, 4800},       {B9600, 9600},       {B19200, 19200},     {B38400, 38400},
+    {B57600, 57600},     {B115200, 115200},   {B230400, 230400},   {B460800, 460800},   {B500000, 500000},
+    {B576000, 576000},   {B921600, 921600},   {B1000000, 1000000}, {B1152000, 1152000}, {B1500000, 1500000},
+    {B2000000, 2000000}, {B2500000, 2500000}, {B3000000, 3000000}, {B3500000, 3500000}, {B4000000, 4000000},
 };
 
 } // namespace
 
 PseudoTerminal::PseudoTerminal() {
+    const auto fail = [this](const char* what) {
+        const int error = errno;
+        HangUp();
+        throw std::system_error(error, std::generic_category(), what);
+    };
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0)
-        throw std::runtime_error(std::string("posix_openpt: ") + std::strerror(errno));
+        fail("posix_openpt");
     char name[128];
-    if (grantpt(master_) != 0 || unlockpt(master_) != 0 || ptsname_r(master_, name, sizeof name) != 0) {
-        const int error = errno;
-        close(master_);
-        throw std::runtime_error(std::string("pseudo-terminal setup: ") + std::strerror(error));
-    }
+    if (grantpt(master_) != 0 || unlockpt(master_) != 0 || ptsname_r(master_, name, sizeof name) != 0)
+        fail("pseudo-terminal slave");
     slavePath_ = name;
-    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    slaveHolder_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const int flags = fcntl(master_, F_GETFL);
+    if (slaveHolder_ < 0 || flags < 0 || fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0)
+        fail("pseudo-terminal setup");
 }
 
 PseudoTerminal::~PseudoTerminal() {
@@ -54,17 +56,20 @@ termios PseudoTerminal::SlaveTermios() const {
     // On Linux the master reports the slave's settings.
     termios t{};
     if (master_ < 0 || tcgetattr(master_, &t) != 0)
-        throw std::runtime_error(std::string("tcgetattr on the master: ") + std::strerror(errno));
+        throw std::system_error(errno, std::generic_category(), "tcgetattr on the master");
     return t;
+}
+
+std::int32_t SpeedOf(speed_t speed) {
+    for (const auto& [constant, bitsPerSecond] : kSpeeds)
+        if (constant == speed)
+            return bitsPerSecond;
+    return 0;
 }
 
 std::int32_t PseudoTerminal::SlaveSpeed() const {
     const termios t = SlaveTermios();
-    const speed_t code = cfgetospeed(&t);
-    for (const SpeedName& s : speeds)
-        if (s.code == code)
-            return s.bitsPerSecond;
-    return 0;
+    return SpeedOf(cfgetospeed(&t));
 }
 
 bool PseudoTerminal::SlaveIsRaw() const {
@@ -117,34 +122,19 @@ std::vector<std::uint8_t> PseudoTerminal::Read(std::size_t count, Milliseconds t
             done += static_cast<std::size_t>(n);
             continue;
         }
-        // EIO: nobody holds the slave open (yet, or any more); wait for it like for data.
-        if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO)
-            break;
-        if (Clock::now() >= deadline)
+        if ((n < 0 && errno != EAGAIN && errno != EINTR) || Clock::now() >= deadline)
             break;
         pollfd p{master_, POLLIN, 0};
-        if (poll(&p, 1, RemainingMs(deadline)) > 0 && (p.revents & POLLHUP) != 0)
-            std::this_thread::sleep_for(Milliseconds(1)); // the slave is closed: poll would not wait
+        poll(&p, 1, RemainingMs(deadline));
     }
     got.resize(done);
     return got;
 }
 
-std::size_t PseudoTerminal::Pending() const {
-    int queued = 0;
-    if (master_ < 0 || ioctl(master_, FIONREAD, &queued) != 0)
-        return 0;
-    return static_cast<std::size_t>(queued);
-}
-
-void PseudoTerminal::Drain() {
-    unsigned char scrap[4096];
-    while (master_ >= 0 && read(master_, scrap, sizeof scrap) > 0) {
-    }
-}
-
 void PseudoTerminal::HangUp() {
-    if (master_ >= 0)
-        close(master_);
-    master_ = -1;
+    for (int* fd : {&master_, &slaveHolder_}) {
+        if (*fd >= 0)
+            close(*fd);
+        *fd = -1;
+    }
 }

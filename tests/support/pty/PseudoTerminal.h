@@ -1,7 +1,10 @@
 #pragma once
 
 // A pseudo-terminal as a serial line for tests: the code under test opens SlavePath() as its port,
-// the test plays the far end on the master side and sees the slave's line settings from there.
+// the test plays the far end on the master side and sees the slave's line settings from there. A
+// descriptor of the slave stays open for the pseudo-terminal's whole life, so that the master never
+// reports a hang-up while the code under test has the port closed, and the line keeps what was sent
+// to it meanwhile.
 
 #include <chrono>
 #include <cstddef>
@@ -10,11 +13,14 @@
 #include <termios.h>
 #include <vector>
 
+// Bits per second of a termios speed constant; 0 for B0 and for constants not listed.
+std::int32_t SpeedOf(speed_t speed);
+
 class PseudoTerminal {
 public:
     using Milliseconds = std::chrono::milliseconds;
 
-    PseudoTerminal(); // throws std::runtime_error when no pseudo-terminal can be had
+    PseudoTerminal(); // throws std::system_error when no pseudo-terminal can be had
     ~PseudoTerminal();
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
@@ -36,16 +42,12 @@ public:
     bool Write(const std::vector<std::uint8_t>& data, Milliseconds timeout = Milliseconds(2000));
     // Reads until count bytes have come or the time-out has passed; returns what came.
     std::vector<std::uint8_t> Read(std::size_t count, Milliseconds timeout = Milliseconds(2000));
-    // Bytes the slave sent that the master has not read yet.
-    std::size_t Pending() const;
-    // Discards what the slave sent so far.
-    void Drain();
 
-    // Closes the master: the slave sees a hang-up, as when a USB adapter is unplugged.
+    // Closes the line: every opener of the slave sees a hang-up, as when a USB adapter is unplugged.
     void HangUp();
-    bool HungUp() const { return master_ < 0; }
 
 private:
     int master_ = -1;
+    int slaveHolder_ = -1;
     std::string slavePath_;
 };
