@@ -26,7 +26,11 @@ std::string DevicePathOf(const std::string& portName) {
 }
 
 std::string PortNameOf(const std::string& ttyName) {
-    if (ttyName.rfind("ttyS", 0) == 0 && AllDigits(ttyName.substr(4)))
-        return "COM" + std::to_string(std::stol(ttyName.substr(4)) + 1);
+    // Only numbers that DevicePathOf turns back into the same device: no leading zero, and one more
+    // still within its digits.
+    const std::string number = ttyName.substr(std::min<std::size_t>(ttyName.size(), 4));
+    if (ttyName.rfind("ttyS", 0) == 0 && AllDigits(number) && number.size() < 9 &&
+        (number == "0" || number[0] != '0'))
+        return "COM" + std::to_string(std::stol(number) + 1);
     return ttyName;
 }

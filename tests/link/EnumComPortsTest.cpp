@@ -90,6 +90,13 @@ TEST(ComPortNames, MapToLinuxDevices) {
     EXPECT_EQ(PortNameOf("ttyUSB0"), "ttyUSB0");
 }
 
+// A listed port opens the device it was listed for, however odd the device's number.
+TEST(ComPortNames, OpenTheDeviceTheyWereListedFor) {
+    for (const char* tty :
+         {"ttyS0", "ttyS31", "ttyS00", "ttyS0999", "ttyS99999999", "ttyS999999999", "ttyUSB0"})
+        EXPECT_EQ(DevicePathOf(PortNameOf(tty)), std::string("/dev/") + tty) << PortNameOf(tty);
+}
+
 TEST(ComErrorHints, TellTheUserWhatToDo) {
     const std::string denied = ComErrorHint(EACCES, "/dev/ttyUSB0");
     EXPECT_NE(denied.find("группу"), std::string::npos);
