@@ -213,6 +213,8 @@ void TForm1::CreateSoundGroup(QWidget* parent) {
         ComboBoxEvents->addItem(QString::fromUtf8(name));
     ComboBoxEvents->setEditable(false);
     ComboBoxEvents->setMaxVisibleItems(10);
+    // Without this, styles that open a list as a menu (Fusion among them) show all 43 rows at once.
+    ComboBoxEvents->setStyleSheet(QStringLiteral("combobox-popup: 0;"));
     ComboBoxEvents->resize(281, ComboBoxEvents->sizeHint().height());
     // The longest event texts don't fit the box; let the open list show them whole.
     int widest = 0;

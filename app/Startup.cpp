@@ -47,7 +47,6 @@ std::unique_ptr<QApplication> CreateApplication(int& argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("voice-programmer"));
     // Lets the desktop match the running window to its menu entry and icon (Wayland's app id).
     QGuiApplication::setDesktopFileName(QStringLiteral("voice-programmer"));
-    QApplication::setApplicationDisplayName(kApplicationTitle);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/voice-programmer.svg")));
     return application;
 }
