@@ -1,7 +1,7 @@
 // Writes and reads back a whole image through the controller protocol against the emulator, first as
 // fast as the machine allows, then paced at the line's speed, and prints what it took.
 //
-//   protocol-bench [--unpaced-only]
+//   bench-protocol [--unpaced-only]
 
 #include <chrono>
 #include <cstdio>

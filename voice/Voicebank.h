@@ -16,7 +16,6 @@ inline constexpr std::uint32_t kCapacitySamples = 2 * kDataAreaSize; // 1,078,69
 inline constexpr std::uint8_t kSlotCount = 50;
 inline constexpr std::uint8_t kEventSlotCount = 43;
 inline constexpr std::uint8_t kOldestLayoutSlotCount = 35;
-inline constexpr double kSecondsPerSample = 0.000125;
 
 using VoiceImage = std::array<std::uint8_t, kImageSize>;
 

@@ -1,6 +1,6 @@
 // Times the voice memory operations on a full bank: the import of a WAV of the whole capacity,
 // PackImage, UnpackImage, and a voice file write (with its fsync) and read.
-//   voice-bench [folder for the temporary files]   (default: the system's temporary folder)
+//   bench-voice [folder for the temporary files]   (default: the system's temporary folder)
 #include "voice/VoiceFile.h"
 #include "voice/Voicebank.h"
 #include "voice/WavImport.h"
@@ -70,8 +70,8 @@ void Measure(const char* name, const std::function<void()>& operation) {
 int main(int argc, char** argv) {
     const std::filesystem::path folder =
         argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path();
-    const std::filesystem::path wav = folder / "voice-bench.wav";
-    const std::filesystem::path vce = folder / "voice-bench.vce";
+    const std::filesystem::path wav = folder / "bench-voice.wav";
+    const std::filesystem::path vce = folder / "bench-voice.vce";
     WriteFullCapacityWav(wav);
 
     auto bank = std::make_unique<VoiceBank>();
