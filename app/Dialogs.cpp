@@ -10,7 +10,8 @@ class QtDialogs final : public Dialogs {
 public:
     QMessageBox::StandardButton Message(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                                         const QString& text, QMessageBox::StandardButtons buttons) override {
-        QMessageBox box(icon, caption, text, buttons, parent);
+        // A window not shown yet (the port's error at start) would put the box in the screen's corner.
+        QMessageBox box(icon, caption, text, buttons, parent && parent->isVisible() ? parent : nullptr);
         return static_cast<QMessageBox::StandardButton>(box.exec());
     }
 

@@ -56,6 +56,16 @@ protected:
                 shown.push_back(message);
         return shown;
     }
+    // The one message shown (port errors aside) was a warning with these words and buttons.
+    void ExpectOneWarning(const QString& caption, const QString& text,
+                          QMessageBox::StandardButtons buttons = QMessageBox::Ok) const {
+        const auto shown = Messages();
+        ASSERT_EQ(shown.size(), 1u) << text.toStdString();
+        EXPECT_EQ(shown[0].text, text);
+        EXPECT_EQ(shown[0].caption, caption);
+        EXPECT_EQ(shown[0].icon, QMessageBox::Warning);
+        EXPECT_EQ(shown[0].buttons, buttons);
+    }
 
     TemporaryWorkingDirectory dir;
     ScriptedDialogs dialogs;
@@ -273,12 +283,7 @@ TEST_F(MainFormTest, AFailedOpenSaysWhyAndKeepsTheBank) {
         dialogs.messages.clear();
         dialogs.ChooseNextFile(Path(c.file));
         form->FileOpen1->trigger();
-        const auto shown = Messages();
-        ASSERT_EQ(shown.size(), 1u) << c.file;
-        EXPECT_EQ(shown[0].text, QString::fromUtf8(c.message)) << c.file;
-        EXPECT_EQ(shown[0].caption, kOpenCaption);
-        EXPECT_EQ(shown[0].icon, QMessageBox::Warning);
-        EXPECT_EQ(shown[0].buttons, QMessageBox::Ok);
+        ExpectOneWarning(kOpenCaption, QString::fromUtf8(c.message));
         EXPECT_EQ(form->workingBank.Slot(0).count, 8000u) << c.file;
         EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
         EXPECT_EQ(Panel(0), "default.vce");
@@ -324,11 +329,7 @@ TEST_F(MainFormTest, SavingOverAnExistingFileAsksFirst) {
     dialogs.ChooseNextFile(file);
     dialogs.AnswerNextMessage(QMessageBox::No);
     form->FileSave1->trigger();
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].text, "Файл уже существует, заменить?");
-    EXPECT_EQ(Messages()[0].caption, kSaveCaption);
-    EXPECT_EQ(Messages()[0].icon, QMessageBox::Warning);
-    EXPECT_EQ(Messages()[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    ExpectOneWarning(kSaveCaption, "Файл уже существует, заменить?", QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(ReadFileBytes(file), "old contents");
     EXPECT_EQ(Panel(0), "default.vce");
 
@@ -344,10 +345,7 @@ TEST_F(MainFormTest, AFailedSaveSaysSoAndKeepsTheFileName) {
     Start();
     dialogs.ChooseNextFile(Path("missing/new.vce"));
     form->FileSave1->trigger();
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].text, "Невозможно сохранить файл");
-    EXPECT_EQ(Messages()[0].caption, kSaveCaption);
-    EXPECT_EQ(Messages()[0].icon, QMessageBox::Warning);
+    ExpectOneWarning(kSaveCaption, "Невозможно сохранить файл");
     EXPECT_EQ(Panel(0), "default.vce");
 }
 
@@ -464,12 +462,7 @@ TEST_F(WavImportTest, RefusedFilesAreExplainedAndLeaveTheSlot) {
     for (const Case& c : cases) {
         dialogs.messages.clear();
         Import(5, c.file);
-        const auto shown = Messages();
-        ASSERT_EQ(shown.size(), 1u) << c.message;
-        EXPECT_EQ(shown[0].text, QString::fromUtf8(c.message));
-        EXPECT_EQ(shown[0].caption, "Открытие файла");
-        EXPECT_EQ(shown[0].icon, QMessageBox::Warning);
-        EXPECT_EQ(shown[0].buttons, QMessageBox::Ok);
+        ExpectOneWarning("Открытие файла", QString::fromUtf8(c.message));
         EXPECT_EQ(form->workingBank.Slot(5).count, 8000u) << c.message;
         EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
     }
@@ -479,11 +472,8 @@ TEST_F(WavImportTest, AFullMemoryTakesNothingMore) {
     WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{0, kCapacitySamples}})));
     Start();
     Import(6, Wav("phrase.wav", wavtest::CanonicalWav(wavtest::Signal(100))));
-    const auto shown = Messages();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "Загрузка звукового фрагмента невозможна.\nИспользовано 100% памяти.");
-    EXPECT_EQ(shown[0].caption, "Загрузка звукового фрагмента");
-    EXPECT_EQ(shown[0].icon, QMessageBox::Warning);
+    ExpectOneWarning("Загрузка звукового фрагмента",
+                     "Загрузка звукового фрагмента невозможна.\nИспользовано 100% памяти.");
     EXPECT_EQ(form->workingBank.Slot(6).count, 0u);
     EXPECT_EQ(form->EditFragmentTime->text(), "0 Сек.");
 }
@@ -493,11 +483,9 @@ TEST_F(WavImportTest, ALongRecordingIsCutToTheFreeMemoryAfterAWarning) {
                    VoiceFileBytes(ImageWithSlots({{0, kCapacitySamples - 8000}, {6, 4000}})));
     Start();
     Import(6, Wav("long.wav", wavtest::CanonicalWav(wavtest::Signal(20000))));
-    const auto shown = Messages();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text,
-              "Продолжительность звукового фрагмента превышает допустимое значение.\nФрагмент будет урезан.");
-    EXPECT_EQ(shown[0].caption, "Загрузка звукового фрагмента");
+    ExpectOneWarning(
+        "Загрузка звукового фрагмента",
+        "Продолжительность звукового фрагмента превышает допустимое значение.\nФрагмент будет урезан.");
     EXPECT_EQ(form->workingBank.Slot(6).count, 8000u); // the old phrase's room counts as free
     EXPECT_EQ(form->workingBank.FreeSamples(), 0u);
     EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
