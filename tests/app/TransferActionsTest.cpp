@@ -153,12 +153,4 @@ TEST_F(TransferActions, ACloseRequestDuringATransferIsIgnored) {
     EXPECT_TRUE(user.clickedClose);
 }
 
-TEST_F(TransferActions, AHangUpEndsTheTransferWithThePortsMessage) {
-    controller.InjectFault({Stage::WriteBlock, FaultKind::HangUp, 300});
-    const DialogState end = Run(*form.Programm);
-    EXPECT_TRUE(end.caption.startsWith("Ошибка передачи данных\n")) << end.caption.toStdString();
-    EXPECT_EQ(end.colour, kRed);
-    EXPECT_TRUE(user.clickedClose);
-}
-
 } // namespace
