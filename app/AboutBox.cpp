@@ -1,5 +1,6 @@
 #include "AboutBox.h"
 
+#include "app/FormLayout.h"
 #include "app/ProjectInfo.h"
 
 #include <QDesktopServices>
@@ -20,13 +21,6 @@ constexpr int kClientHeight = 276;
 constexpr QSize kBannerSize(305, 36);
 
 const QString kFirmwareVersions = QStringLiteral("QM.07.03 / QM.07.04 / ZR.07.01 / ZR.07.02");
-
-template <class Control>
-Control* Place(Control* control, const char* name, int x, int y) {
-    control->setObjectName(QLatin1String(name));
-    control->move(x, y);
-    return control;
-}
 
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
     auto* label = Place(new QLabel(text, parent), name, x, y);
@@ -53,14 +47,7 @@ QString ControllerModel() {
 } // namespace
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("О программе"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
-    setFixedSize(kClientWidth, kClientHeight);
+    SetUpFixedDialog(*this, "AboutBox", QStringLiteral("О программе"), QSize(kClientWidth, kClientHeight));
 
     Panel1 = Place(new QFrame(this), "Panel1", 8, 8);
     Panel1->setFrameStyle(QFrame::Box | QFrame::Sunken); // lowered outside, raised inside

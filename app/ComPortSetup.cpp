@@ -1,6 +1,7 @@
 #include "ComPortSetup.h"
 
 #include "app/Dialogs.h"
+#include "app/FormLayout.h"
 #include "link/ComComboBox.h"
 
 #include <QAbstractItemView>
@@ -26,14 +27,8 @@ QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption
 
 TFormCOMPortSetup::TFormCOMPortSetup(TCustomComPort& comPort, QLabel& portPanel, QWidget* parent)
     : QDialog(parent), comPort_(comPort), portPanel_(portPanel) {
-    setObjectName(QStringLiteral("FormCOMPortSetup"));
-    setWindowTitle(QStringLiteral("Выбор COM порта"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
-    setFixedSize(kClientWidth, kClientHeight);
+    SetUpFixedDialog(*this, "FormCOMPortSetup", QStringLiteral("Выбор COM порта"),
+                     QSize(kClientWidth, kClientHeight));
 
     ComComboBox1 = new TComComboBox(this);
     ComComboBox1->setObjectName(QStringLiteral("ComComboBox1"));

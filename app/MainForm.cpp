@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "EventNames.h"
 #include "FileDialog.h"
+#include "FormLayout.h"
 #include "ModalDialog.h"
 #include "SecondsText.h"
 #include "SettingsFile.h"
@@ -62,13 +63,6 @@ QAction* CreateAction(QObject* owner, const char* name, const char* category, co
     return action;
 }
 
-template <class Control>
-Control* Place(Control* control, const char* name, int x, int y) {
-    control->setObjectName(QLatin1String(name));
-    control->move(x, y);
-    return control;
-}
-
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
@@ -98,9 +92,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(Icon("voice-programmer"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
+    UseFormFont(*this);
 
     CreateActions();
     CreateMenus();
