@@ -310,7 +310,7 @@ void TForm1::FormCreate() {
     }
     UpdateDisplay();
 
-    StatusPanel(0)->setText(QStringLiteral("default.vce"));
+    ShowFileName(QStringLiteral("default.vce"));
     StatusPanel(1)->setText(QStringLiteral("NC"));
     try {
         ComPort1.Open();
@@ -407,7 +407,7 @@ void TForm1::FileOpen1Execute() {
     case kVoiceFileOk:
         workingBank.UnpackImage(fullLayout);
         UpdateDisplay();
-        StatusPanel(0)->setText(name);
+        ShowFileName(name);
         break;
     case kVoiceFileChecksumMismatch:
         ShowWarning(this, kOpenVoiceFileCaption, QStringLiteral("Неизвестный формат файла"));
@@ -433,7 +433,13 @@ void TForm1::FileSave1Execute() {
         ShowWarning(this, kSaveVoiceFileCaption, QStringLiteral("Невозможно сохранить файл"));
         return;
     }
+    ShowFileName(name);
+}
+
+// A long path does not fit the panel; its tooltip shows it whole.
+void TForm1::ShowFileName(const QString& name) {
     StatusPanel(0)->setText(name);
+    StatusPanel(0)->setToolTip(name);
 }
 
 void TForm1::N7Click() {

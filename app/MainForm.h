@@ -105,6 +105,7 @@ private:
     void ConfigurePort();
     void RunControllerAction(QAction& action, TransferMode mode);
     std::uint8_t SelectedSlot() const;
+    void ShowFileName(const QString& name); // in status panel 0
 
     std::array<QLabel*, 4> statusPanels_{};
     bool centred_ = false;

@@ -262,6 +262,7 @@ TEST_F(MainFormTest, OpeningAVoiceFileReplacesTheBankAndNamesItInPanelZero) {
     EXPECT_EQ(form->ComboBoxEvents->currentIndex(), 2);
     EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
     EXPECT_EQ(Panel(0), file);
+    EXPECT_EQ(form->StatusPanel(0)->toolTip(), file); // a path too long for the panel is read here
     EXPECT_TRUE(Messages().empty());
 }
 
