@@ -87,5 +87,6 @@ void TFormCOMPortSetup::done(int result) {
 }
 
 void TFormCOMPortSetup::FormClose() {
-    portPanel_.setText(comPort_.Connected() ? QString::fromStdString(comPort_.Port()) : QStringLiteral("NC"));
+    SetPanelText(portPanel_,
+                 comPort_.Connected() ? QString::fromStdString(comPort_.Port()) : QStringLiteral("NC"));
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QLabel>
 #include <QLatin1String>
 #include <QSize>
 #include <QString>
@@ -31,4 +32,11 @@ inline void SetUpFixedDialog(QDialog& dialog, const char* name, const QString& c
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     UseFormFont(dialog);
     dialog.setFixedSize(client);
+}
+
+// A status panel's text. Panels are narrow (a device path or a file path rarely fits), so the tooltip
+// always shows the text whole.
+inline void SetPanelText(QLabel& panel, const QString& text) {
+    panel.setText(text);
+    panel.setToolTip(text);
 }

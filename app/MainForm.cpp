@@ -311,14 +311,14 @@ void TForm1::FormCreate() {
     UpdateDisplay();
 
     ShowFileName(QStringLiteral("default.vce"));
-    StatusPanel(1)->setText(QStringLiteral("NC"));
+    SetPanelText(*StatusPanel(1), QStringLiteral("NC"));
     try {
         ComPort1.Open();
     } catch (const EComPort& error) {
         ShowException(this, error);
     }
     if (ComPort1.Connected())
-        StatusPanel(1)->setText(QString::fromStdString(ComPort1.Port()));
+        SetPanelText(*StatusPanel(1), QString::fromStdString(ComPort1.Port()));
 }
 
 std::uint16_t TForm1::LoadSettings() {
@@ -436,10 +436,8 @@ void TForm1::FileSave1Execute() {
     ShowFileName(name);
 }
 
-// A long path does not fit the panel; its tooltip shows it whole.
 void TForm1::ShowFileName(const QString& name) {
-    StatusPanel(0)->setText(name);
-    StatusPanel(0)->setToolTip(name);
+    SetPanelText(*StatusPanel(0), name);
 }
 
 void TForm1::N7Click() {
