@@ -41,6 +41,9 @@ using FourCC = std::array<std::uint8_t, 4>;
 
 constexpr FourCC kData = {'d', 'a', 't', 'a'};
 constexpr std::size_t kMaxFmtSize = 100;
+// Size fields that writers to a pipe leave behind, never having learnt the real length.
+constexpr std::uint32_t kUnfilledSize = 0xFFFFFFFF;
+constexpr std::uint32_t kUnfilledSizeLimit = 0x7FFFF000;
 
 std::uint16_t Le16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
@@ -86,7 +89,7 @@ private:
     std::optional<std::uint32_t> FindDataSize(bool fmtPadPending);
     bool WalkChunks(FourCC& window, bool padPending);
     bool SearchData(FourCC& window);
-    void LoadSamples(std::uint32_t samples);
+    std::uint32_t LoadSamples(std::uint32_t samples);
 
     VoiceBank& bank_;
     std::uint8_t slot_;
@@ -140,13 +143,20 @@ ImportOutcome Importer::Run() {
         reporter_.Report(Message(ImportMessageKind::MemoryFull));
         return ImportOutcome::Emptied;
     }
+    // Streaming writers leave the data size unfilled as well: the data then runs to the end of the
+    // file, which is cut, and said to be, only when it really holds more than the free capacity.
+    const bool sizeUnfilled = *dataSize == kUnfilledSize || *dataSize == kUnfilledSizeLimit;
+    const std::uint32_t riffLeft = remaining_;
     remaining_ = std::min(remaining_, freeBytes);
-    if (*dataSize > freeBytes) {
+    if (*dataSize > freeBytes && !sizeUnfilled) {
         reporter_.Report(Message(ImportMessageKind::Truncated));
         *dataSize = freeBytes;
     }
     bank_.ClearSlot(slot_);
-    LoadSamples(std::min(remaining_, *dataSize) / 2);
+    const std::uint32_t loaded = LoadSamples(std::min(remaining_, *dataSize) / 2);
+    if (sizeUnfilled && loaded == freeBytes / 2 && riffLeft >= freeBytes + 2 && ReadExact(block_.data(), 2)) {
+        reporter_.Report(Message(ImportMessageKind::Truncated));
+    }
     return ImportOutcome::Loaded;
 }
 
@@ -258,18 +268,21 @@ bool Importer::SearchData(FourCC& window) {
     return true;
 }
 
-void Importer::LoadSamples(std::uint32_t samples) {
-    while (samples > 0) {
-        const std::size_t wanted = std::min<std::size_t>(2 * std::size_t{samples}, block_.size());
+// Returns how many samples were loaded.
+std::uint32_t Importer::LoadSamples(std::uint32_t samples) {
+    std::uint32_t loaded = 0;
+    while (loaded < samples) {
+        const std::size_t wanted = std::min<std::size_t>(2 * std::size_t{samples - loaded}, block_.size());
         const std::size_t got = ReadSome(std::span(block_.data(), wanted));
         for (std::size_t i = 0; i + 1 < got; i += 2) {
             bank_.AppendSample(slot_, static_cast<std::int16_t>(Le16(block_.data() + i)));
         }
+        loaded += static_cast<std::uint32_t>(got / 2);
         if (got < wanted) {
-            return; // a short file ends the import quietly with what it held
+            break; // a short file ends the import quietly with what it held
         }
-        samples -= static_cast<std::uint32_t>(got / 2);
     }
+    return loaded;
 }
 
 } // namespace

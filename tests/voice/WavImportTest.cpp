@@ -118,13 +118,34 @@ TEST_F(WavImportTest, EveryLayoutLoadsTheRecordedSamples) {
     }
 }
 
-// A pipe writer leaves the data size unfilled too: it counts as longer than the free capacity, so
-// the truncation warning shows, and the file still loads what it holds.
-TEST_F(WavImportTest, UnfilledDataSizeWarnsAndLoadsWhatTheFileHolds) {
+// A pipe writer leaves the data size unfilled too: the data runs to the end of the file, and the
+// truncation warning shows only when the file really holds more than the free capacity.
+TEST_F(WavImportTest, UnfilledDataSizeLoadsWhatTheFileHoldsAndWarnsOnlyWhenItIsCut) {
+    for (const std::uint32_t unfilled : {0xFFFFFFFFU, 0x7FFFF000U}) {
+        SCOPED_TRACE(unfilled);
+        reporter.messages.clear();
+        EXPECT_EQ(Import(WavBuilder().Fmt().Data(samples, unfilled).RiffSize(0xFFFFFFFF).Build()),
+                  ImportOutcome::Loaded);
+        EXPECT_TRUE(reporter.messages.empty());
+        ExpectSlotHolds(samples);
+    }
+}
+
+TEST_F(WavImportTest, UnfilledDataSizeLongerThanTheFreeCapacityIsCutWithTheWarning) {
+    const std::span<const std::int16_t> fits = std::span<const std::int16_t>(samples).first(998);
+    FillSlot(0, kCapacitySamples - static_cast<std::uint32_t>(fits.size()));
     EXPECT_EQ(Import(WavBuilder().Fmt().Data(samples, 0xFFFFFFFF).RiffSize(0xFFFFFFFF).Build()),
               ImportOutcome::Loaded);
     EXPECT_EQ(reporter.Kinds(), std::vector{ImportMessageKind::Truncated});
-    ExpectSlotHolds(samples);
+    ExpectSlotHolds(fits);
+    EXPECT_EQ(bank->FreeSamples(), 0u);
+
+    // Exactly as much as is free: nothing is cut, so nothing is said.
+    reporter.messages.clear();
+    EXPECT_EQ(Import(WavBuilder().Fmt().Data(fits, 0xFFFFFFFF).RiffSize(0xFFFFFFFF).Build()),
+              ImportOutcome::Loaded);
+    EXPECT_TRUE(reporter.messages.empty());
+    ExpectSlotHolds(fits);
 }
 
 TEST_F(WavImportTest, QuantityIsTheSmallestOfDataSizeRiffSizeAndFileLength) {
