@@ -5,11 +5,13 @@
 #include "Dialogs.h"
 #include "EventNames.h"
 #include "FileDialog.h"
+#include "FilePath.h"
 #include "FormLayout.h"
 #include "ModalDialog.h"
 #include "SecondsText.h"
 #include "SettingsFile.h"
 #include "link/ControllerLine.h"
+#include "link/ReadWriteAction.h"
 #include "voice/VoiceFile.h"
 #include "voice/WavImport.h"
 
@@ -40,15 +42,10 @@ constexpr int kToolBarHeight = 33;
 constexpr int kStatusBarHeight = 19;
 
 const QString kOpenVoiceFileCaption = QStringLiteral("Открытие файла голосовых сообщений");
-const QString kSaveVoiceFileCaption = QStringLiteral("Сохранение файла голосовых сообщений");
 const QString kVoiceFileFilter = QStringLiteral("Файлы голосовых сообщений (*.vce)");
 
 QIcon Icon(const char* name) {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
-}
-
-std::filesystem::path ToPath(const QString& name) {
-    return std::filesystem::path(name.toStdU16String());
 }
 
 QAction* CreateAction(QObject* owner, const char* name, const char* category, const QString& caption,
@@ -301,13 +298,7 @@ void TForm1::FormCreate() {
     if (LoadSettings() != 0)
         ComPort1.SetPort("COM2");
 
-    if (ReadVoiceFile(ToPath(WorkingDirectory + QStringLiteral("default.vce")), workingBank.image,
-                      fullLayout) == kVoiceFileOk) {
-        workingBank.UnpackImage(fullLayout);
-    } else {
-        workingBank.ClearAllSlots();
-        workingBank.PackImage();
-    }
+    LoadAutosave();
     UpdateDisplay();
 
     ShowFileName(QStringLiteral("default.vce"));
@@ -332,20 +323,32 @@ std::uint16_t TForm1::SaveSettings() {
     return SettingsFile::Save(WorkingDirectory + QStringLiteral("kpq.cfg"), ComPort1.Port());
 }
 
-void TForm1::FormClose() {
+bool TForm1::FormClose() {
     SaveSettings();
     workingBank.PackImage();
-    WriteVoiceFile(ToPath(WorkingDirectory + QStringLiteral("default.vce")), workingBank.image);
+    return SaveAutosave();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // A transfer reads the banks and drives the port until its dialog closes.
-    if (transferRunning) {
+    // A transfer reads the banks and drives the port until its dialog closes; a close already asking
+    // the user is not started again.
+    if (transferRunning || closing_) {
         event->ignore();
         return;
     }
-    FormClose();
-    event->accept();
+    closing_ = true;
+    event->setAccepted(FormClose());
+    closing_ = false;
+}
+
+void TForm1::EndProgram() {
+    if (!transferRunning) {
+        close();
+        return;
+    }
+    closeAfterTransfer_ = true;
+    if (TFormReadWriteAtion* dialog = FormReadWriteAtion.load())
+        dialog->Button1Click();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -419,21 +422,26 @@ void TForm1::FileOpen1Execute() {
 }
 
 void TForm1::FileSave1Execute() {
+    SaveVoiceFileAs();
+}
+
+bool TForm1::SaveVoiceFileAs() {
     SaveDialog1->FileName = StatusPanel(0)->text();
     workingBank.PackImage();
     if (!SaveDialog1->Execute(this))
-        return;
+        return false;
     const QString name = SaveDialog1->FileName;
     if (QFileInfo::exists(name) &&
         Dialogs::Current().Message(this, QMessageBox::Warning, kSaveVoiceFileCaption,
                                    QStringLiteral("Файл уже существует, заменить?"),
                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::No)
-        return;
+        return false;
     if (WriteVoiceFile(ToPath(name), workingBank.image) != kVoiceFileOk) {
         ShowWarning(this, kSaveVoiceFileCaption, QStringLiteral("Невозможно сохранить файл"));
-        return;
+        return false;
     }
     ShowFileName(name);
+    return true;
 }
 
 void TForm1::ShowFileName(const QString& name) {

@@ -9,6 +9,8 @@
 #include <array>
 #include <cstdint>
 
+inline const QString kSaveVoiceFileCaption = QStringLiteral("Сохранение файла голосовых сообщений");
+
 class FileDialog;
 class QAction;
 class QComboBox;
@@ -34,7 +36,11 @@ public:
     void FormCreate();
     std::uint16_t LoadSettings();
     std::uint16_t SaveSettings();
-    void FormClose();
+    bool FormClose(); // false when the user chose to keep the window open
+
+    // Ends the program as the window's close button does (a logout, a terminal closed); a transfer is
+    // cancelled first, and the window closes once its worker is done.
+    void EndProgram();
 
     void UpdateDisplay();
     QLabel* StatusPanel(int index) const { return statusPanels_.at(index); }
@@ -104,9 +110,14 @@ private:
     void CreateFileDialogs();
     void ConfigurePort();
     void RunControllerAction(QAction& action, TransferMode mode);
+    void LoadAutosave();
+    bool SaveAutosave();
+    bool SaveVoiceFileAs();
     std::uint8_t SelectedSlot() const;
     void ShowFileName(const QString& name); // in status panel 0
 
     std::array<QLabel*, 4> statusPanels_{};
     bool centred_ = false;
+    bool closing_ = false;
+    bool closeAfterTransfer_ = false;
 };

@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QLabel>
 
+#include <utility>
+
 void TForm1::ProgrammExecute() {
     RunControllerAction(*Programm, TransferMode::Program);
 }
@@ -33,4 +35,6 @@ void TForm1::RunControllerAction(QAction& action, TransferMode mode) {
     });
     transferRunning = false;
     action.setEnabled(true);
+    if (std::exchange(closeAfterTransfer_, false))
+        close();
 }

@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "MainForm.h"
 #include "SingleInstance.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -75,6 +76,8 @@ int RunProgram(QApplication& application, const QString& runtimeDirectory) {
     const std::unique_ptr<TForm1> window = StartMainWindow(instance);
     if (!window)
         return 0;
+    const TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::Received, window.get(), &TForm1::EndProgram);
     window->show();
     application.exec();
     return 0;

@@ -2,10 +2,10 @@
 
 #include "ByteSource.h"
 #include "Checksum.h"
+#include "SaveTemporary.h"
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -29,9 +29,6 @@ constexpr std::string_view kHeaderUnchecked = "[VoiceMessage v.01.04]";
 constexpr std::string_view kHeaderCurrent = "[VoiceMessage v.05.05]";
 
 #ifdef _WIN32
-int OpenNew(const std::filesystem::path& path) {
-    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
 long long WriteSome(int fd, const std::uint8_t* bytes, std::size_t n) {
     return _write(fd, bytes, static_cast<unsigned>(std::min<std::size_t>(n, 1U << 30)));
 }
@@ -41,17 +38,11 @@ bool Sync(int fd) {
 int Close(int fd) {
     return _close(fd);
 }
-int ProcessId() {
-    return _getpid();
-}
-bool MayReplace(const std::filesystem::path& target, int) {
-    return _waccess(target.c_str(), 2) == 0 || errno == ENOENT;
+bool TakeOverMode(const std::filesystem::path&, int) {
+    return true;
 }
 void SyncDirectory(const std::filesystem::path&) {}
 #else
-int OpenNew(const std::filesystem::path& path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
 long long WriteSome(int fd, const std::uint8_t* bytes, std::size_t n) {
     return ::write(fd, bytes, n);
 }
@@ -61,17 +52,12 @@ bool Sync(int fd) {
 int Close(int fd) {
     return ::close(fd);
 }
-int ProcessId() {
-    return static_cast<int>(::getpid());
-}
-// A file that a plain overwrite could not open for writing stays as it is; the new one takes over the
-// permissions of the one it replaces.
-bool MayReplace(const std::filesystem::path& target, int fd) {
+// The new file takes over the permissions of the one it replaces.
+bool TakeOverMode(const std::filesystem::path& target, int fd) {
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) != 0) {
+    if (::stat(target.c_str(), &existing) != 0)
         return errno == ENOENT;
-    }
-    return ::access(target.c_str(), W_OK) == 0 && ::fchmod(fd, existing.st_mode & 0777) == 0;
+    return ::fchmod(fd, existing.st_mode & 0777) == 0;
 }
 // Makes the rename itself durable; a failure here cannot be undone, so it is not reported.
 void SyncDirectory(const std::filesystem::path& folder) {
@@ -82,6 +68,10 @@ void SyncDirectory(const std::filesystem::path& folder) {
     }
 }
 #endif
+
+std::error_code LastError() {
+    return {errno, std::generic_category()};
+}
 
 bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t n) {
     while (n > 0) {
@@ -98,57 +88,109 @@ bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t n) {
     return true;
 }
 
-// A fresh name beside the target, so that the final rename stays within one file system.
-int CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temporary) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = target;
-        temporary += "." + std::to_string(ProcessId()) + "." + std::to_string(counter++) + ".tmp";
-        const int fd = OpenNew(temporary);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
+// A save over a symbolic link replaces the file it points to, not the link, also when that file is
+// gone (its folder must exist).
+std::filesystem::path ResolveTarget(std::filesystem::path path, std::error_code& reason) {
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(path, error)) {
+            return path;
         }
+        const std::filesystem::path link = std::filesystem::read_symlink(path, error);
+        if (error) {
+            reason = error;
+            return {};
+        }
+        path = link.is_absolute() ? link : path.parent_path() / link;
     }
-    return -1;
+    reason = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    return {};
 }
 
-// A save over a symbolic link replaces the file it points to, not the link.
-std::filesystem::path ResolveTarget(const std::filesystem::path& path) {
+// Only a regular file is ever replaced: a device, a FIFO or a folder in its place stays, and so does a
+// file that a plain overwrite could not open for writing.
+std::error_code CheckReplaceable(const std::filesystem::path& target) {
     std::error_code error;
-    if (!std::filesystem::is_symlink(path, error)) {
-        return path;
+    const std::filesystem::file_status status = std::filesystem::status(target, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return {};
     }
-    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
-    return error ? path : resolved;
+    if (error) {
+        return error;
+    }
+    if (status.type() == std::filesystem::file_type::directory) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (status.type() != std::filesystem::file_type::regular) {
+        return make_error_code(VoiceFileError::NotRegularFile);
+    }
+#ifdef _WIN32
+    if (_waccess(target.c_str(), 2) != 0) {
+#else
+    if (::access(target.c_str(), W_OK) != 0) {
+#endif
+        return LastError();
+    }
+    return {};
 }
+
+// The image goes into the open temporary file whole and onto the disk.
+std::error_code WriteContents(int fd, const std::filesystem::path& target, const VoiceImage& image) {
+    const std::uint8_t checksum = Checksum(image);
+    const bool ok =
+        TakeOverMode(target, fd) &&
+        WriteAll(fd, reinterpret_cast<const std::uint8_t*>(kHeaderCurrent.data()), kHeaderCurrent.size()) &&
+        WriteAll(fd, image.data(), image.size()) && WriteAll(fd, &checksum, 1) && Sync(fd);
+    const std::error_code error = ok ? std::error_code() : LastError();
+    if (Close(fd) != 0 && !error) {
+        return LastError();
+    }
+    return error;
+}
+
+class VoiceFileCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "voice-file"; }
+    std::string message(int) const override { return "not a regular file"; }
+};
 
 } // namespace
 
+const std::error_category& VoiceFileErrorCategory() {
+    static const VoiceFileCategory category;
+    return category;
+}
+
 // The file is complete on disk before it replaces the old one: a full disk or a crash mid-write
 // leaves the last good copy in place.
-VoiceFileResult WriteVoiceFile(const std::filesystem::path& path, const VoiceImage& image) {
-    const std::filesystem::path target = ResolveTarget(path);
+VoiceFileResult WriteVoiceFile(const std::filesystem::path& path, const VoiceImage& image,
+                               std::error_code& reason) {
+    reason.clear();
+    const std::filesystem::path target = ResolveTarget(path, reason);
+    if (!reason) {
+        reason = CheckReplaceable(target);
+    }
     std::filesystem::path temporary;
-    const int fd = CreateTemporary(target, temporary);
+    const int fd = reason ? -1 : CreateSaveTemporary(target.parent_path(), temporary, reason);
     if (fd < 0) {
         return kVoiceFileFailed;
     }
-    const std::uint8_t checksum = Checksum(image);
-    bool ok =
-        MayReplace(target, fd) &&
-        WriteAll(fd, reinterpret_cast<const std::uint8_t*>(kHeaderCurrent.data()), kHeaderCurrent.size()) &&
-        WriteAll(fd, image.data(), image.size()) && WriteAll(fd, &checksum, 1) && Sync(fd);
-    ok = Close(fd) == 0 && ok;
-    std::error_code error;
-    if (ok) {
-        std::filesystem::rename(temporary, target, error);
+    reason = WriteContents(fd, target, image);
+    if (!reason) {
+        std::filesystem::rename(temporary, target, reason);
     }
-    if (!ok || error) {
-        std::filesystem::remove(temporary, error);
+    if (reason) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
         return kVoiceFileFailed;
     }
     SyncDirectory(target.parent_path());
     return kVoiceFileOk;
+}
+
+VoiceFileResult WriteVoiceFile(const std::filesystem::path& path, const VoiceImage& image) {
+    std::error_code ignored;
+    return WriteVoiceFile(path, image, ignored);
 }
 
 VoiceFileResult ReadVoiceFile(const std::filesystem::path& path, VoiceImage& image, bool& fullLayout) {

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -170,16 +171,33 @@ TEST_F(MainFormTest, TheBankOfDefaultVceIsShownAtStart) {
     EXPECT_EQ(form->workingBank.Slot(3).count, 8000u);
 }
 
-TEST_F(MainFormTest, ACorruptDefaultVceGivesAnEmptyBankThatIsWrittenAtClose) {
+// A damaged autosave is kept aside, under a name of its own, before the close could overwrite it.
+TEST_F(MainFormTest, ADamagedDefaultVceIsKeptAsideAndTheBankStartsEmpty) {
     QByteArray file = VoiceFileBytes(ImageWithSlots({{0, 12000}}));
-    file[100] = char(file[100] ^ 1);
-    WriteFileBytes(Path("default.vce"), file);
-    Start();
-    EXPECT_EQ(form->workingBank.UsedSamples(), 0u);
-    EXPECT_EQ(Panel(0), "default.vce");
-    EXPECT_TRUE(Messages().empty());
-    Close();
-    EXPECT_EQ(ReadFileBytes(Path("default.vce")), EmptyBankFile());
+    QByteArray badChecksum = file, badVersion = file;
+    badChecksum[100] = char(badChecksum[100] ^ 1);
+    badVersion[20] = '6';
+    const struct {
+        QByteArray bytes;
+        const char* aside;
+    } cases[] = {{badChecksum, "default.vce.damaged"},
+                 {badVersion, "default.vce.damaged.1"},
+                 {file.left(1000), "default.vce.damaged.2"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.aside);
+        WriteFileBytes(Path("default.vce"), c.bytes);
+        dialogs.messages.clear();
+        Start();
+        EXPECT_EQ(form->workingBank.UsedSamples(), 0u);
+        EXPECT_EQ(Panel(0), "default.vce");
+        EXPECT_EQ(ReadFileBytes(Path(c.aside)), c.bytes);
+        ExpectOneWarning(kOpenCaption,
+                         "Файл голосовых сообщений «" + Path("default.vce") +
+                             "» повреждён и сохранён под именем «" + Path(c.aside) +
+                             "».\nПрограмма начинает работу с пустой памятью голосовых сообщений.");
+        Close();
+        EXPECT_EQ(ReadFileBytes(Path("default.vce")), EmptyBankFile());
+    }
 }
 
 TEST_F(MainFormTest, TheOldestVoiceFileVersionLeavesTheUserNamesEmpty) {
@@ -378,13 +396,43 @@ TEST_F(MainFormTest, TheWindowCantBeClosedWhileATransferRuns) {
     EXPECT_TRUE(QFileInfo::exists(Path("default.vce")));
 }
 
-TEST_F(MainFormTest, FailuresAtCloseAreSilent) {
+TEST_F(MainFormTest, ASettingsFileFailureAtCloseIsSilent) {
     Start();
     ASSERT_TRUE(QDir().mkdir(Path("kpq.cfg")));
-    ASSERT_TRUE(QDir().mkdir(Path("default.vce")));
     dialogs.messages.clear();
     EXPECT_TRUE(form->close());
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The work is never lost silently: the user saves it elsewhere, leaves without it, or stays.
+TEST_F(MainFormTest, WhenDefaultVceCannotBeWrittenTheCloseAsksWhatToDo) {
+    const struct {
+        QMessageBox::StandardButton answer;
+        bool chooseFile;
+        bool closes;
+    } cases[] = {{QMessageBox::Cancel, false, false},
+                 {QMessageBox::No, false, true},
+                 {QMessageBox::Yes, false, false}, // the file dialog cancelled
+                 {QMessageBox::Yes, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.answer) + c.chooseFile);
+        Start();
+        FillSlot(form->workingBank, 2, 500);
+        ASSERT_TRUE(QDir().mkpath(Path("default.vce")));
+        QFile::remove(Path("elsewhere.vce"));
+        dialogs.messages.clear();
+        dialogs.AnswerNextMessage(c.answer);
+        if (c.chooseFile)
+            dialogs.ChooseNextFile(Path("elsewhere.vce"));
+        EXPECT_EQ(form->close(), c.closes);
+        ExpectOneWarning(kSaveCaption,
+                         "Не удалось сохранить голосовые сообщения в файл «" + Path("default.vce") +
+                             "»: на месте файла папка.\n\nСохранить голосовые сообщения в другой файл?",
+                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        EXPECT_EQ(dialogs.fileDialogs.size(), c.answer == QMessageBox::Yes ? 1u : 0u);
+        dialogs.fileDialogs.clear();
+        EXPECT_EQ(QFileInfo(Path("elsewhere.vce")).size(), c.chooseFile ? 539671 : 0);
+    }
 }
 
 } // namespace

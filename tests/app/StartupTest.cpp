@@ -8,9 +8,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLockFile>
 #include <QProcess>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -107,6 +109,19 @@ TEST_F(StartupTest, ALockHeldByAnotherProcessBlocksUntilThatProcessDies) {
     ASSERT_TRUE(QFile::exists(lockPath));
     WriteFileBytes(runtime.filePath(kTitle + ".socket"), "left over");
     EXPECT_TRUE(SingleInstance(runtime.path(), kTitle).IsFirst());
+}
+
+// A logout or a closed terminal ends the program as its close button does, saving both files.
+TEST_F(StartupTest, TerminationSignalsCloseTheWindowInOrder) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        QFile::remove(dir.FilePath("kpq.cfg"));
+        QFile::remove(dir.FilePath("default.vce"));
+        QTimer::singleShot(0, [signal] { ::kill(::getpid(), signal); });
+        EXPECT_EQ(RunProgram(TestApplication(), runtime.path()), 0);
+        EXPECT_EQ(QFileInfo(dir.FilePath("kpq.cfg")).size(), 29);
+        EXPECT_EQ(QFileInfo(dir.FilePath("default.vce")).size(), 539671);
+    }
 }
 
 TEST_F(StartupTest, StandardButtonsSpeakRussian) {

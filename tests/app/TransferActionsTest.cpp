@@ -3,17 +3,21 @@
 #include "AppTestSupport.h"
 #include "ProgressDialogUser.h"
 #include "app/MainForm.h"
+#include "app/TerminationSignals.h"
 #include "emulator/ControllerEmulator.h"
 #include "link/ReadWriteAction.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -59,6 +63,7 @@ protected:
         return form.EditFragmentTime->text() + " | " + form.findChild<QLabel*>("Label3")->text();
     }
 
+    TemporaryWorkingDirectory dir; // where a close writes its files
     emulator::ControllerEmulator controller;
     TForm1 form;
     ProgressDialogUser user;
@@ -151,6 +156,26 @@ TEST_F(TransferActions, ACloseRequestDuringATransferIsIgnored) {
     EXPECT_FALSE(closedDuringTransfer);
     EXPECT_TRUE(form.isVisible());
     EXPECT_TRUE(user.clickedClose);
+}
+
+// A logout mid-transfer cancels it; the window closes, saving the bank, once the worker is done.
+TEST_F(TransferActions, ATerminationSignalDuringATransferCancelsItAndThenCloses) {
+    for (int block = 0; block < 50; ++block)
+        controller.InjectFault({Stage::ReadBlock, FaultKind::Delay, block, emulator::kEveryAttempt, 10});
+    const TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::Received, &form, &TForm1::EndProgram);
+    form.show();
+    user.Reset();
+    user.act = [&](TFormReadWriteAtion& dialog) {
+        if (dialog.ActionName->text().isEmpty())
+            return false;
+        ::kill(::getpid(), SIGTERM);
+        return true;
+    };
+    form.ReadConf->trigger();
+    EXPECT_EQ(user.closing.caption, "Передача данных прервана пользователем");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(QFileInfo(dir.FilePath("default.vce")).size(), 539671);
 }
 
 } // namespace

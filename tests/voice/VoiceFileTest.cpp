@@ -1,14 +1,19 @@
 #include "voice/VoiceFile.h"
 #include "voice/Checksum.h"
+#include "voice/SaveTemporary.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -198,10 +203,12 @@ TEST_F(VoiceFileTest, FailedSaveLeavesTheOldFileUntouched) {
     limited.rlim_cur = 100000;
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const VoiceFileResult result = WriteVoiceFile(path, other->image);
+    std::error_code reason;
+    const VoiceFileResult result = WriteVoiceFile(path, other->image, reason);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, kVoiceFileFailed);
+    EXPECT_EQ(reason, std::errc::file_too_large);
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"default.vce"});
 }
@@ -245,6 +252,74 @@ TEST_F(VoiceFileTest, UnwritableTargetsFail) {
     EXPECT_TRUE(std::filesystem::is_directory(directory));
     EXPECT_TRUE(std::filesystem::exists(directory / "inside"));
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"taken.vce"});
+}
+
+// The temporary name is short, so that any name the file system accepts can be saved to.
+TEST_F(VoiceFileTest, TheLongestFileNameSaves) {
+    const auto path = folder / (std::string(246, 'n') + ".vce");
+    std::error_code reason;
+    EXPECT_EQ(WriteVoiceFile(path, bank->image, reason), kVoiceFileOk) << reason.message();
+    EXPECT_EQ(ReadAll(path).size(), kFileSize);
+}
+
+// Only regular files are ever replaced; a link to a missing file makes that file.
+TEST_F(VoiceFileTest, LinksAreWrittenThroughOnlyToRegularFiles) {
+    namespace fs = std::filesystem;
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    fs::create_directory(folder / "dir");
+    const struct {
+        const char* target;
+        std::error_code reason;
+    } cases[] = {
+        {"missing.vce", {}},
+        {"/dev/null", make_error_code(VoiceFileError::NotRegularFile)},
+        {"fifo", make_error_code(VoiceFileError::NotRegularFile)},
+        {"dir", std::make_error_code(std::errc::is_a_directory)},
+        {"loop.vce", std::make_error_code(std::errc::too_many_symbolic_link_levels)},
+    };
+    fs::create_symlink("loop.vce", folder / "loop.vce");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        const auto link = folder / "link.vce";
+        fs::remove(link);
+        fs::create_symlink(c.target, link);
+        std::error_code reason;
+        EXPECT_EQ(WriteVoiceFile(link, bank->image, reason), c.reason ? kVoiceFileFailed : kVoiceFileOk);
+        EXPECT_EQ(reason, c.reason);
+        EXPECT_TRUE(fs::is_symlink(link));
+    }
+    EXPECT_EQ(ReadAll(folder / "missing.vce").size(), kFileSize);
+    EXPECT_EQ(fs::status(folder / "fifo").type(), fs::file_type::fifo);
+    EXPECT_EQ(FolderEntries().size(), 5U); // nothing left over
+}
+
+TEST_F(VoiceFileTest, AFailedSaveSaysWhy) {
+    std::error_code reason;
+    EXPECT_EQ(WriteVoiceFile(folder / "gone" / "x.vce", bank->image, reason), kVoiceFileFailed);
+    EXPECT_EQ(reason, std::errc::no_such_file_or_directory);
+}
+
+// What a crash left behind goes; a save still running, and the user's own files, stay.
+TEST_F(VoiceFileTest, OnlyAbandonedTemporaryFilesAreRemoved) {
+    const std::vector<std::string> kept = {"notes.tmp", ".vce-12.tmp", ".vce-1-x.tmp", "a.vce-1-2.tmp"};
+    for (const std::string& name : kept)
+        WriteAll(folder / name, {1});
+    WriteAll(folder / ".vce-4242-7.tmp", {1});
+    std::filesystem::path running;
+    std::error_code reason;
+    const int fd = CreateSaveTemporary(folder, running, reason);
+    ASSERT_GE(fd, 0) << reason.message();
+    RemoveInterruptedSaves(folder);
+    EXPECT_TRUE(std::filesystem::exists(running));
+    ::close(fd);
+    auto entries = FolderEntries();
+    std::erase(entries, running.filename().string());
+    std::sort(entries.begin(), entries.end());
+    auto expected = kept;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(entries, expected);
+    RemoveInterruptedSaves(folder);
+    EXPECT_FALSE(std::filesystem::exists(running));
 }
 
 } // namespace
