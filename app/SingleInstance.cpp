@@ -14,13 +14,17 @@ bool SomeoneAnswers(const QString& socketPath) {
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString& directory, const QString& name)
-    : lock_(QDir(directory).filePath(name + QStringLiteral(".lock"))) {
+SingleInstance::SingleInstance(const QString& directory, const QString& name, const QString& workingDirectory)
+    : folderLock_(QDir(workingDirectory).filePath(QStringLiteral(".voice-programmer.lock"))),
+      lock_(QDir(directory).filePath(name + QStringLiteral(".lock"))) {
+    // Only a lock whose owner is gone is stale, however old it is. A folder where no lock can be made
+    // says nothing about another copy: don't keep the user out.
+    folderLock_.setStaleLockTime(0);
+    if (!folderLock_.tryLock(0) && folderLock_.error() == QLockFile::LockFailedError)
+        return;
     QDir().mkpath(directory);
-    // Only a lock whose owner is gone is stale, however old it is.
     lock_.setStaleLockTime(0);
     if (!lock_.tryLock(0)) {
-        // A folder where no lock can be made says nothing about another copy: don't keep the user out.
         first_ = lock_.error() != QLockFile::LockFailedError;
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QLocalServer>
 #include <QLockFile>
 #include <QString>
@@ -7,10 +8,12 @@
 // Marks the running copy of the program for the user: a lock file and a local socket named after the
 // application's title in a per-user directory. Linux has no reliable way to find another program's
 // window by its title, so a later start looks for these instead. A lock left by a copy that died is
-// taken over.
+// taken over. A second lock in the working folder keeps out a copy started with another per-user
+// directory (another session's XDG_RUNTIME_DIR): two copies would overwrite each other's files there.
 class SingleInstance {
 public:
-    SingleInstance(const QString& directory, const QString& name);
+    SingleInstance(const QString& directory, const QString& name,
+                   const QString& workingDirectory = QDir::currentPath());
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
@@ -21,6 +24,7 @@ public:
     static QString DefaultDirectory();
 
 private:
+    QLockFile folderLock_;
     QLockFile lock_;
     QLocalServer server_;
     bool first_ = false;

@@ -42,9 +42,17 @@ TEST_F(StartupTest, OnlyOneCopyRunsAtATime) {
     EXPECT_TRUE(SingleInstance(runtime.path(), kTitle).IsFirst());
 }
 
+// Another session has its own runtime directory; the working folder still holds one copy only.
+TEST_F(StartupTest, OnlyOneCopyRunsInAWorkingFolder) {
+    QTemporaryDir otherRuntime, otherFolder;
+    const SingleInstance first(runtime.path(), kTitle);
+    EXPECT_FALSE(SingleInstance(otherRuntime.path(), kTitle).IsFirst());
+    EXPECT_TRUE(SingleInstance(otherRuntime.path(), kTitle, otherFolder.path()).IsFirst());
+}
+
 TEST_F(StartupTest, AFolderWhereNoLockCanBeMadeDoesNotKeepTheUserOut) {
     WriteFileBytes(runtime.filePath("file"), "not a folder");
-    EXPECT_TRUE(SingleInstance(runtime.filePath("file/sub"), kTitle).IsFirst());
+    EXPECT_TRUE(SingleInstance(runtime.filePath("file/sub"), kTitle, runtime.filePath("file/sub")).IsFirst());
 }
 
 TEST_F(StartupTest, ASecondStartSaysSoAndOpensNoWindow) {
