@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -44,11 +45,33 @@ void PutBlockHeader(std::span<std::uint8_t> frame, std::uint8_t command, std::ui
     frame[4] = length;
 }
 
-// An answer that echoes the request's command, address and length, and carries its checksum last.
-bool EchoesWithChecksum(std::span<const std::uint8_t> answer, std::span<const std::uint8_t> request) {
-    return Checksum(answer.first(answer.size() - 1)) == answer.back() &&
-           std::equal(request.begin(), request.begin() + kBlockHeader, answer.begin());
+bool HasChecksum(std::span<const std::uint8_t> answer) {
+    return Checksum(answer.first(answer.size() - 1)) == answer.back();
 }
+
+// An answer that echoes the request's command, address and length.
+bool Echoes(std::span<const std::uint8_t> answer, std::span<const std::uint8_t> request) {
+    return std::equal(request.begin(), request.begin() + kBlockHeader, answer.begin());
+}
+
+// Puts the port's read time-outs back as they were, whatever happened meanwhile.
+class ReadTimeoutsRestorer {
+public:
+    explicit ReadTimeoutsRestorer(TComTimeouts& timeouts)
+        : timeouts_(timeouts), multiplier_(timeouts.ReadTotalMultiplier()),
+          constant_(timeouts.ReadTotalConstant()) {}
+    ~ReadTimeoutsRestorer() {
+        timeouts_.SetReadTotalMultiplier(multiplier_);
+        timeouts_.SetReadTotalConstant(constant_);
+    }
+    ReadTimeoutsRestorer(const ReadTimeoutsRestorer&) = delete;
+    ReadTimeoutsRestorer& operator=(const ReadTimeoutsRestorer&) = delete;
+
+private:
+    TComTimeouts& timeouts_;
+    std::int32_t multiplier_;
+    std::int32_t constant_;
+};
 
 } // namespace
 
@@ -148,6 +171,7 @@ std::int32_t ControllerProtocol::TransferImage(Block block) {
     std::uint8_t programmingAnswer = 0;
     port_.Read(&programmingAnswer, 1); // only waits for the answer to "FPRG", if one is due
     port_.SetBaudRate(br115200);
+    previousAnswerLength_ = 0;
 
     for (std::uint32_t offset = 0; offset < kImageSize;) {
         const auto length = static_cast<std::uint8_t>(std::min<std::size_t>(kBlockSize, kImageSize - offset));
@@ -171,11 +195,8 @@ bool ControllerProtocol::WriteBlock(const VoiceBank& bank, std::uint32_t offset,
 
     std::array<std::uint8_t, kAcknowledgementLength> answer{};
     const auto frame = std::span(request).first(kBlockHeader + length + 1);
-    if (Exchange(std::as_bytes(frame), std::as_writable_bytes(std::span(answer)), kWriteAttempts) !=
-        static_cast<std::int32_t>(answer.size())) {
-        return false;
-    }
-    return EchoesWithChecksum(answer, request) && answer[kBlockHeader] == kWritten;
+    return ExchangeBlock(frame, answer, kWriteAttempts) && Echoes(answer, request) &&
+           answer[kBlockHeader] == kWritten;
 }
 
 bool ControllerProtocol::ReadBlock(VoiceBank& bank, std::uint32_t offset, std::uint8_t length) {
@@ -185,9 +206,7 @@ bool ControllerProtocol::ReadBlock(VoiceBank& bank, std::uint32_t offset, std::u
 
     std::array<std::uint8_t, kMaxFrame> buffer{};
     const std::span<std::uint8_t> answer = std::span(buffer).first(kBlockHeader + length + 1);
-    if (Exchange(std::as_bytes(std::span(request)), std::as_writable_bytes(answer), kReadAttempts) !=
-            static_cast<std::int32_t>(answer.size()) ||
-        !EchoesWithChecksum(answer, request)) {
+    if (!ExchangeBlock(request, answer, kReadAttempts) || !Echoes(answer, request)) {
         return false;
     }
     std::copy_n(answer.begin() + kBlockHeader, length, bank.image.begin() + offset);
@@ -206,6 +225,55 @@ std::int32_t ControllerProtocol::Exchange(std::span<const std::byte> request, st
         received = port_.Read(answer.data(), expected);
     }
     return received;
+}
+
+// One block's request and answer; true once a complete answer with a correct checksum came. A wrong
+// checksum is line noise and counts as a missing answer. An answer that echoes the previous block is
+// that block's late second acknowledgement (a retry crossed its first answer): it is dropped, and the
+// attempt reads on within its own time limit.
+bool ControllerProtocol::ExchangeBlock(std::span<const std::uint8_t> request, std::span<std::uint8_t> answer,
+                                       int attempts) {
+    const auto expected = static_cast<std::int32_t>(answer.size());
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        port_.ClearBuffer(true, true);
+        port_.Write(request.data(), static_cast<std::int32_t>(request.size()));
+        const auto deadline = std::chrono::steady_clock::now() +
+                              std::chrono::milliseconds(port_.Timeouts().ReadTotalMultiplier() * expected +
+                                                        port_.Timeouts().ReadTotalConstant());
+        std::int32_t received = port_.Read(answer.data(), expected);
+        while (received == expected && IsPreviousAnswer(answer)) {
+            std::array<std::uint8_t, kMaxFrame> rest{};
+            const auto restLength = static_cast<std::int32_t>(previousAnswerLength_) - expected;
+            if (restLength > 0 &&
+                ReadUntil(std::span(rest).first(std::size_t(restLength)), deadline) != restLength)
+                break;
+            received = ReadUntil(answer, deadline);
+        }
+        if (received == expected && !IsPreviousAnswer(answer) && HasChecksum(answer)) {
+            std::copy_n(request.begin(), kBlockHeader, previousHeader_.begin());
+            previousAnswerLength_ = answer.size();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ControllerProtocol::IsPreviousAnswer(std::span<const std::uint8_t> answer) const {
+    return previousAnswerLength_ != 0 && Echoes(answer, previousHeader_);
+}
+
+// Reads as Read does, but gives up at the deadline however many bytes are still due.
+std::int32_t ControllerProtocol::ReadUntil(std::span<std::uint8_t> into,
+                                           std::chrono::steady_clock::time_point deadline) {
+    const auto remaining =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+            .count();
+    if (remaining <= 0)
+        return 0;
+    const ReadTimeoutsRestorer restorer(port_.Timeouts());
+    port_.Timeouts().SetReadTotalMultiplier(0);
+    port_.Timeouts().SetReadTotalConstant(static_cast<std::int32_t>(remaining));
+    return port_.Read(into.data(), static_cast<std::int32_t>(into.size()));
 }
 
 std::int32_t ControllerProtocol::Fail(const std::string& caption) {

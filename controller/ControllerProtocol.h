@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -47,8 +49,15 @@ private:
     template <typename Block>
     std::int32_t TransferImage(Block block);
     std::int32_t Exchange(std::span<const std::byte> request, std::span<std::byte> answer, int attempts);
+    bool ExchangeBlock(std::span<const std::uint8_t> request, std::span<std::uint8_t> answer, int attempts);
+    bool IsPreviousAnswer(std::span<const std::uint8_t> answer) const;
+    std::int32_t ReadUntil(std::span<std::uint8_t> into, std::chrono::steady_clock::time_point deadline);
     std::int32_t Fail(const std::string& caption);
 
     TComPort& port_;
     TransferView& view_;
+    // The last completed block's command, address and length, and the length of its answer (0 before
+    // the first block).
+    std::array<std::uint8_t, 5> previousHeader_{};
+    std::size_t previousAnswerLength_ = 0;
 };
