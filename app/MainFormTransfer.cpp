@@ -1,6 +1,8 @@
 // The three controller actions of the main window.
 #include "MainForm.h"
 
+#include "FormLayout.h"
+
 #include "link/Transfer.h"
 
 #include <QAction>
@@ -35,6 +37,9 @@ void TForm1::RunControllerAction(QAction& action, TransferMode mode) {
     });
     transferRunning = false;
     action.setEnabled(true);
+    // The transfer may have opened a failed port again, or found it gone for good.
+    SetPanelText(*StatusPanel(1),
+                 ComPort1.Connected() ? QString::fromStdString(ComPort1.Port()) : QStringLiteral("NC"));
     if (std::exchange(closeAfterTransfer_, false))
         close();
 }

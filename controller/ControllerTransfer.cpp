@@ -76,6 +76,14 @@ private:
 TransferOutcome RunControllerTransfer(TransferMode mode, TComPort& port, const TransferBanks& banks,
                                       TransferView& view) {
     ControllerTransfer transfer(port, banks, view);
+    // The adapter may have been plugged back in since the line failed: one quiet try to open it again.
+    // Should that fail too, the port is closed and the transfer says so.
+    if (port.LineFailed()) {
+        try {
+            port.Open();
+        } catch (const EComPort&) {
+        }
+    }
     if (!port.Connected())
         return transfer.Show(TransferOutcome::PortFailed, "Указанный COM порт не найден");
     try {

@@ -33,8 +33,9 @@ void TCustomComPort::RemoveFreeNotification(TComPortFreeNotify& listener) {
 }
 
 void TCustomComPort::Open() {
-    if (connected_)
+    if (connected_ && !lineFailed_)
         return;
+    Close(); // a failed line: the device may be a new one under the same name by now
     device_ = std::make_unique<ComDevice>(port_);
     connected_ = true;
     try {
@@ -67,6 +68,17 @@ void TCustomComPort::Close() {
     thread_.reset();
     device_.reset();
     connected_ = false;
+    lineFailed_ = false;
+}
+
+template <typename Operation>
+auto TCustomComPort::OnLine(Operation operation) {
+    try {
+        return operation();
+    } catch (const EComPort&) {
+        lineFailed_ = true;
+        throw;
+    }
 }
 
 void TCustomComPort::SetConnected(bool value) {
@@ -183,7 +195,7 @@ void TCustomComPort::ApplyBuffer() {
 
 void TCustomComPort::ApplyDCB() {
     if (CanApply())
-        device_->ApplyLine(LineSettings());
+        OnLine([&] { device_->ApplyLine(LineSettings()); });
 }
 
 void TCustomComPort::ApplyTimeouts() {
@@ -227,23 +239,23 @@ ComTimeoutValues TCustomComPort::TimeoutValues() const {
 void TCustomComPort::ClearBuffer(bool input, bool output) {
     if (!connected_)
         throw EComPort(CError_PurgeFailed, EBADF);
-    device_->Purge(input, output);
+    OnLine([&] { device_->Purge(input, output); });
 }
 
 std::int32_t TCustomComPort::Write(const void* buffer, std::int32_t count) {
     if (!connected_)
         throw EComPort(CError_WriteFailed, EBADF);
-    return device_->Write(buffer, count);
+    return OnLine([&] { return device_->Write(buffer, count); });
 }
 
 std::int32_t TCustomComPort::Read(void* buffer, std::int32_t count) {
     if (!connected_)
         throw EComPort(CError_ReadFailed, EBADF);
-    return device_->Read(buffer, count);
+    return OnLine([&] { return device_->Read(buffer, count); });
 }
 
 std::int32_t TCustomComPort::InputCount() {
     if (!connected_)
         throw EComPort(CError_ClearComFailed, EBADF);
-    return device_->InputCount();
+    return OnLine([&] { return device_->InputCount(); });
 }

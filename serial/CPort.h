@@ -249,10 +249,14 @@ public:
     TCustomComPort(const TCustomComPort&) = delete;
     TCustomComPort& operator=(const TCustomComPort&) = delete;
 
-    // Opens the device and applies every setting; raises EComPort and stays closed on failure.
+    // Opens the device and applies every setting; raises EComPort and stays closed on failure. A port
+    // whose line failed is closed and opened again (an adapter unplugged and plugged back in).
     void Open();
     void Close();
     bool Connected() const { return connected_; }
+    // True once a read, write, purge or line setting failed on the open port: the line hung up or the
+    // device went away.
+    bool LineFailed() const { return lineFailed_; }
     void SetConnected(bool value);
 
     // Port names: "COMn" is /dev/ttyS(n-1), a name with "/" is a device path, any other name N is /dev/N.
@@ -327,12 +331,15 @@ private:
     void ReadModemStatus();
     template <typename T>
     void StoreLineSetting(T& field, T value);
+    template <typename Operation>
+    auto OnLine(Operation operation);
 
     std::unique_ptr<TComThread> thread_;
     std::unique_ptr<ComDevice> device_;
     std::int32_t updateCount_ = 0;
     TThreadPriority eventThreadPriority_ = tpNormal;
     bool connected_ = false;
+    bool lineFailed_ = false;
     TBaudRate baudRate_ = br9600;
     std::int32_t customBaudRate_ = 9600;
     std::string port_ = "COM1";

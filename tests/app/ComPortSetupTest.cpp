@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "PseudoTerminal.h"
@@ -124,6 +126,29 @@ TEST_F(ComPortSetupTest, OKOnThePortThatIsOpenClosesAtOnceAndShowsItInThePanel) 
     EXPECT_TRUE(port.Connected());
     EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// An adapter pulled out and plugged back in under the same name (a link, as in /dev/serial/by-id).
+TEST_F(ComPortSetupTest, OKOnTheSameNameOpensAPortWhoseLineHungUpAgain) {
+    const std::filesystem::path link =
+        std::filesystem::temp_directory_path() / ("vp-adapter-" + std::to_string(::getpid()));
+    std::filesystem::create_symlink(pty.SlavePath(), link);
+    port.SetPort(link.string());
+    port.Open();
+    pty.HangUp();
+    EXPECT_THROW(port.Write("x", 1), EComPort);
+    PseudoTerminal pluggedIn;
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(pluggedIn.SlavePath(), link);
+
+    TFormCOMPortSetup dialog(port, panel);
+    dialog.show();
+    dialog.Button1->click();
+    std::filesystem::remove(link);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(port.LineFailed());
+    EXPECT_EQ(port.Write("x", 1), 1);
+    EXPECT_EQ(pluggedIn.Read(1), std::vector<std::uint8_t>{'x'});
 }
 
 TEST_F(ComPortSetupTest, OKOpensAPickedPortAndClosesTheDialog) {
