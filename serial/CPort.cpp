@@ -7,6 +7,12 @@
 #include "ComDevice.h"
 #include "ComThread.h"
 
+namespace {
+
+const std::string kNotOpenHint = "Порт не открыт. Выберите порт: «Настройка» → «COM порт...».";
+
+} // namespace
+
 std::int32_t BaudRateToInt(TBaudRate rate) {
     static constexpr std::int32_t rates[] = {0,     110,   300,   600,   1200,  2400,   4800,   9600,
                                              14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
@@ -46,7 +52,7 @@ void TCustomComPort::Open() {
         // The event thread could not be started: only EComPort may reach the callers.
         device_.reset();
         connected_ = false;
-        throw EComPort(CError_OpenFailed, e.code().value());
+        throw EComPort(CError_OpenFailed, e.code().value(), {}, port_);
     } catch (...) {
         device_.reset();
         connected_ = false;
@@ -238,24 +244,24 @@ ComTimeoutValues TCustomComPort::TimeoutValues() const {
 
 void TCustomComPort::ClearBuffer(bool input, bool output) {
     if (!connected_)
-        throw EComPort(CError_PurgeFailed, EBADF);
+        throw EComPort(CError_PurgeFailed, EBADF, kNotOpenHint, port_);
     OnLine([&] { device_->Purge(input, output); });
 }
 
 std::int32_t TCustomComPort::Write(const void* buffer, std::int32_t count) {
     if (!connected_)
-        throw EComPort(CError_WriteFailed, EBADF);
+        throw EComPort(CError_WriteFailed, EBADF, kNotOpenHint, port_);
     return OnLine([&] { return device_->Write(buffer, count); });
 }
 
 std::int32_t TCustomComPort::Read(void* buffer, std::int32_t count) {
     if (!connected_)
-        throw EComPort(CError_ReadFailed, EBADF);
+        throw EComPort(CError_ReadFailed, EBADF, kNotOpenHint, port_);
     return OnLine([&] { return device_->Read(buffer, count); });
 }
 
 std::int32_t TCustomComPort::InputCount() {
     if (!connected_)
-        throw EComPort(CError_ClearComFailed, EBADF);
+        throw EComPort(CError_ClearComFailed, EBADF, kNotOpenHint, port_);
     return OnLine([&] { return device_->InputCount(); });
 }

@@ -80,8 +80,9 @@ enum TComErrorCode : std::int32_t {
 class EComPort : public std::exception {
 public:
     // osErrorCode is the system's error number, -1 when there is none. hint is an optional second
-    // line that tells the user what to do about the cause.
-    explicit EComPort(std::int32_t errorCode, std::int32_t osErrorCode = -1, const std::string& hint = {});
+    // line that tells the user what to do about the cause; port names the port the message is about.
+    explicit EComPort(std::int32_t errorCode, std::int32_t osErrorCode = -1, const std::string& hint = {},
+                      const std::string& port = {});
 
     const char* what() const noexcept override { return message_.c_str(); }
     std::int32_t ErrorCode() const { return errorCode_; }

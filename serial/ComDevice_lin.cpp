@@ -14,6 +14,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -99,7 +100,7 @@ struct ComDevice::State {
     bool lineStatusUnsupported = false;
 
     [[noreturn]] void Fail(std::int32_t code, int error) const {
-        throw EComPort(code, error, ComErrorHint(error, path));
+        throw EComPort(code, error, ComErrorHint(error, path), path);
     }
     void SetLowLatency();
     bool TransmitterEmpty();
@@ -110,6 +111,10 @@ struct ComDevice::State {
 ComDevice::ComDevice(const std::string& portName) : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.path = DevicePathOf(portName);
+    // A file, a FIFO or a folder given as the port is not opened at all.
+    struct stat info {};
+    if (stat(s.path.c_str(), &info) == 0 && !S_ISCHR(info.st_mode))
+        s.Fail(CError_OpenFailed, ENOTTY);
     s.fd = open(s.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (s.fd < 0)
         s.Fail(CError_OpenFailed, errno);

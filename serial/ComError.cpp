@@ -1,46 +1,61 @@
 #include "CPort.h"
 
+#include <cstring>
 #include <iterator>
+#include <string>
 
 namespace {
 
+// What failed, in the user's language; the port's name follows where there is one.
 const char* TextOf(std::int32_t errorCode) {
     static const char* const texts[] = {
-        "Unable to open com port",
-        "WriteFile function failed",
-        "ReadFile function failed",
-        "Invalid Async parameter",
-        "PurgeComm function failed",
-        "Unable to get async status",
-        "SetCommState function failed",
-        "SetCommTimeouts failed",
-        "SetupComm function failed",
-        "ClearCommError function failed",
-        "GetCommModemStatus function failed",
-        "EscapeCommFunction function failed",
-        "TransmitCommChar function failed",
-        "Cannot set property while connected",
-        "EnumPorts function failed",
-        "Failed to store settings",
-        "Failed to load settings",
-        "Link (un)registration failed",
-        "Cannot change led state if ComPort is selected",
-        "Cannot wait for event if event thread is created",
-        "WaitForEvent method failed",
-        "A component is linked to OnRxBuf event",
-        "Registry error",
+        "Не удалось открыть порт",
+        "Ошибка записи в порт",
+        "Ошибка чтения из порта",
+        "Неверный параметр асинхронной операции порта",
+        "Не удалось очистить буферы порта",
+        "Не удалось получить состояние асинхронной операции порта",
+        "Не удалось установить параметры линии порта",
+        "Не удалось установить тайм-ауты порта",
+        "Не удалось установить размеры буферов порта",
+        "Не удалось получить состояние порта",
+        "Не удалось прочитать состояние линий модема порта",
+        "Не удалось переключить линию модема порта",
+        "Не удалось передать символ в порт",
+        "Это свойство нельзя изменить, пока порт открыт",
+        "Не удалось получить список портов",
+        "Не удалось сохранить настройки порта",
+        "Не удалось загрузить настройки порта",
+        "Не удалось связать компонент с портом",
+        "Нельзя изменить состояние индикатора, пока выбран порт",
+        "Нельзя ждать событие порта, пока работает поток событий",
+        "Ошибка ожидания события порта",
+        "К событию приёма данных уже подключён компонент",
+        "Не удалось прочитать список последовательных портов системы",
     };
     if (errorCode < 1 || errorCode > static_cast<std::int32_t>(std::size(texts)))
-        return "Unknown com port error";
+        return "Неизвестная ошибка порта";
     return texts[errorCode - 1];
+}
+
+// The error number's symbolic name ("EACCES"), which a helper searching for the cause can use.
+std::string ErrorName(std::int32_t osErrorCode) {
+#ifdef __GLIBC__
+    if (const char* name = strerrorname_np(osErrorCode))
+        return name;
+#endif
+    return std::to_string(osErrorCode);
 }
 
 } // namespace
 
-EComPort::EComPort(std::int32_t errorCode, std::int32_t osErrorCode, const std::string& hint)
+EComPort::EComPort(std::int32_t errorCode, std::int32_t osErrorCode, const std::string& hint,
+                   const std::string& port)
     : errorCode_(errorCode), osErrorCode_(osErrorCode), message_(TextOf(errorCode)) {
+    if (!port.empty())
+        message_ += " " + port;
     if (osErrorCode_ != -1)
-        message_ += " (win error code: " + std::to_string(osErrorCode_) + ")";
+        message_ += " [" + ErrorName(osErrorCode_) + "]";
     if (!hint.empty())
         message_ += "\n" + hint;
 }

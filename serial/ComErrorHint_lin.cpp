@@ -37,6 +37,9 @@ std::string ComErrorHint(int error, const std::string& devicePath) {
     case ENODEV:
     case ENXIO:
         return "Устройство " + devicePath + " не найдено. Проверьте, что адаптер подключён к компьютеру.";
+    case ENOTTY:
+        return devicePath + " — не последовательный порт. Выберите порт адаптера или контроллера "
+                            "(например, /dev/ttyUSB0).";
     case EIO:
         return "Связь с устройством " + devicePath +
                " прервана. Проверьте, что адаптер подключён к компьютеру.";

@@ -177,7 +177,7 @@ TEST_F(ComPortSetupTest, APortThatCantBeOpenedKeepsTheDialogOpenWithTheErrorShow
     EXPECT_TRUE(dialog.isVisible());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, QMessageBox::Critical);
-    EXPECT_TRUE(Error().startsWith("Unable to open com port")) << Error().toStdString();
+    EXPECT_TRUE(Error().startsWith("Не удалось открыть порт")) << Error().toStdString();
     EXPECT_FALSE(port.Connected());
     EXPECT_EQ(port.Port(), kMissingPort);
     EXPECT_EQ(panel.text().toStdString(), pty.SlavePath()); // the panel changes only when the dialog closes
@@ -199,7 +199,7 @@ TEST_F(ComPortSetupTest, AnEmptyChoiceFailsLikeAPortThatCantBeOpened) {
 
     dialog.Button1->click();
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(Error().startsWith("Unable to open com port")) << Error().toStdString();
+    EXPECT_TRUE(Error().startsWith("Не удалось открыть порт")) << Error().toStdString();
     EXPECT_FALSE(port.Connected());
 }
 
@@ -256,7 +256,7 @@ TEST_F(ComPortSetupTest, AnUnreadablePortListIsReportedAndTheCurrentPortStillSho
     port.SetPort("COM2");
     TFormCOMPortSetup dialog(port, panel);
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(Error().startsWith("Registry error")) << Error().toStdString();
+    EXPECT_TRUE(Error().startsWith("Не удалось прочитать список последовательных портов")) << Error().toStdString();
     EXPECT_EQ(ItemsOf(*dialog.ComComboBox1), QStringList{"COM2"});
     EXPECT_EQ(dialog.ComComboBox1->Text(), "COM2");
 }

@@ -109,7 +109,7 @@ TEST_F(DialogActionsTest, APortThatFailsAndThenCancelLeavesNCInPanel1) {
 
     form->ComPortConfig->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith("Unable to open com port"));
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("Не удалось открыть порт"));
     EXPECT_FALSE(form->ComPort1.Connected());
     EXPECT_EQ(Panel1(), "NC");
 }

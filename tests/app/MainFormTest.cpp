@@ -119,7 +119,7 @@ TEST_F(MainFormTest, APortThatCantBeOpenedIsShownAsTheStandardErrorAndLeavesNC) 
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, QMessageBox::Critical);
     EXPECT_EQ(dialogs.messages[0].caption, "Программатор голосовых сообщений");
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith("Unable to open com port"))
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("Не удалось открыть порт"))
         << dialogs.messages[0].text.toStdString();
     EXPECT_EQ(dialogs.messages[0].buttons, QMessageBox::Ok);
     EXPECT_EQ(Panel(0), "default.vce"); // the rest of the start-up stands

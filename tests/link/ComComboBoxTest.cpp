@@ -247,7 +247,7 @@ TEST(ComComboBox, APortThatRefusesTheAppliedNameIsReportedNotThrown) {
 
     PickNext(combo);
     ASSERT_EQ(failures.size(), 1);
-    EXPECT_TRUE(failures[0].startsWith("Unable to open com port"));
+    EXPECT_TRUE(failures[0].startsWith("Не удалось открыть порт"));
     EXPECT_FALSE(port.Connected());
     EXPECT_EQ(port.Port(), "/dev/vp-no-such-port");
 }

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -82,7 +84,7 @@ TEST_F(PtyPortTest, ASecondOpenerIsRefusedAsBusy) {
     EXPECT_EQ(e.ErrorCode(), 1);
     EXPECT_EQ(e.OsErrorCode(), EBUSY);
     EXPECT_FALSE(other.Connected());
-    EXPECT_NE(std::string(e.what()).find("Unable to open com port (win error code: 16)\n"),
+    EXPECT_NE(std::string(e.what()).find("Не удалось открыть порт " + pty.SlavePath() + " [EBUSY]\n"),
               std::string::npos);
     EXPECT_NE(std::string(e.what()).find("занят другой программой"), std::string::npos);
 
@@ -312,14 +314,49 @@ TEST(ComPortClosed, OperationsRaiseTheirCodes) {
     EXPECT_EQ(RaisedBy([&] { port.ClearBuffer(true, true); }).ErrorCode(), 5);
 }
 
-TEST(ComPortError, MessagesCarryTheSystemErrorNumberWhenThereIsOne) {
-    const EComPort withNumber(7, 22);
-    EXPECT_STREQ(withNumber.what(), "SetCommState function failed (win error code: 22)");
-    EXPECT_EQ(withNumber.OsErrorCode(), 22);
-    const EComPort without(14);
-    EXPECT_STREQ(without.what(), "Cannot set property while connected");
-    EXPECT_EQ(without.OsErrorCode(), -1);
-    EXPECT_STREQ(EComPort(23, 2).what(), "Registry error (win error code: 2)");
+// Russian, with the port's name and the error number's name where there are such, then what to do.
+TEST(ComPortError, MessagesNameThePortAndTheSystemsError) {
+    const struct {
+        EComPort error;
+        const char* text;
+    } cases[] = {
+        {EComPort(7, 22, {}, "/dev/ttyUSB0"),
+         "Не удалось установить параметры линии порта /dev/ttyUSB0 [EINVAL]"},
+        {EComPort(14), "Это свойство нельзя изменить, пока порт открыт"},
+        {EComPort(23, 2), "Не удалось прочитать список последовательных портов системы [ENOENT]"},
+        {EComPort(2, 5, "Проверьте кабель.", "COM2"), "Ошибка записи в порт COM2 [EIO]\nПроверьте кабель."},
+    };
+    for (const auto& c : cases)
+        EXPECT_STREQ(c.error.what(), c.text);
+    EXPECT_EQ(cases[0].error.OsErrorCode(), 22);
+    EXPECT_EQ(cases[1].error.OsErrorCode(), -1);
+
+    TComPort closed;
+    closed.SetPort("COM3");
+    char byte = 0;
+    EXPECT_STREQ(
+        RaisedBy([&] { closed.Read(&byte, 1); }).what(),
+        "Ошибка чтения из порта COM3 [EBADF]\nПорт не открыт. Выберите порт: «Настройка» → «COM порт...».");
+}
+
+// A file, a FIFO, a folder or /dev/null is no port: refused, and the user is told so.
+TEST(ComPortError, WhatIsNotASerialPortIsRefusedAsSuch) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("not-a-port-" + std::to_string(::getpid()));
+    fs::create_directories(folder / "folder");
+    std::ofstream(folder / "file") << "x";
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    for (const std::string& path : {(folder / "file").string(), (folder / "fifo").string(),
+                                    (folder / "folder").string(), std::string("/dev/null")}) {
+        TComPort port;
+        port.SetPort(path);
+        const EComPort e = RaisedBy([&] { port.Open(); });
+        EXPECT_EQ(e.ErrorCode(), 1);
+        EXPECT_NE(std::string(e.what()).find(path + " — не последовательный порт"), std::string::npos)
+            << e.what();
+        EXPECT_FALSE(port.Connected());
+    }
+    fs::remove_all(folder);
 }
 
 TEST_F(PtyPortTest, SpeedsWithoutAStandardCodeAreSetExactly) {
