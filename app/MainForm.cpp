@@ -11,6 +11,7 @@
 #include "SecondsText.h"
 #include "SettingsFile.h"
 #include "controller/ControllerLine.h"
+#include "link/ComSelect.h"
 #include "link/ReadWriteAction.h"
 #include "voice/VoiceFile.h"
 #include "voice/WavImport.h"
@@ -33,6 +34,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -75,6 +79,26 @@ public:
 private:
     QWidget* owner_;
 };
+
+// USB adapters (the usual way to reach a controller) before the computer's own UARTs, then the rest.
+std::optional<std::string> FirstSerialPort() {
+    std::vector<std::string> ports;
+    try {
+        ports = ListComPorts();
+    } catch (const EComPort&) {
+        return std::nullopt;
+    }
+    const auto rank = [](const std::string& name) {
+        if (name.starts_with("ttyUSB") || name.starts_with("ttyACM"))
+            return 0;
+        return name.starts_with("COM") ? 1 : 2;
+    };
+    std::stable_sort(ports.begin(), ports.end(),
+                     [&](const std::string& a, const std::string& b) { return rank(a) < rank(b); });
+    if (ports.empty())
+        return std::nullopt;
+    return ports.front();
+}
 
 // The places were drawn for a narrow font; where the desktop's font makes a label wider, the control
 // beside it moves right rather than cover the label's end.
@@ -295,8 +319,18 @@ void TForm1::FormCreate() {
     const QString current = QDir::currentPath();
     WorkingDirectory = current.isEmpty() ? QString() : current + QLatin1Char('/');
 
-    if (LoadSettings() != 0)
+    // Without a settings file (the first start) the port is one that is there; with none there, the
+    // program starts quietly with the port closed.
+    const bool firstStart = !QFileInfo::exists(WorkingDirectory + QStringLiteral("kpq.cfg"));
+    bool openPort = true;
+    if (LoadSettings() != 0) {
         ComPort1.SetPort("COM2");
+        if (firstStart) {
+            const std::optional<std::string> present = FirstSerialPort();
+            openPort = present.has_value();
+            ComPort1.SetPort(present.value_or("COM2"));
+        }
+    }
 
     LoadAutosave();
     UpdateDisplay();
@@ -304,7 +338,8 @@ void TForm1::FormCreate() {
     ShowFileName(QStringLiteral("default.vce"));
     SetPanelText(*StatusPanel(1), QStringLiteral("NC"));
     try {
-        ComPort1.Open();
+        if (openPort)
+            ComPort1.Open();
     } catch (const EComPort& error) {
         ShowException(this, error);
     }

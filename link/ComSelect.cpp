@@ -74,6 +74,15 @@ void SetComPortLister(ComPortLister lister) {
     InstalledLister() = std::move(lister);
 }
 
+std::vector<std::string> ListComPorts() {
+    std::vector<std::string> ports;
+    if (InstalledLister())
+        InstalledLister()(ports);
+    else
+        EnumComPorts(ports);
+    return ports;
+}
+
 TComSelect::TComSelect(std::function<void()> portDestroyed) : portDestroyed_(std::move(portDestroyed)) {}
 
 TComSelect::~TComSelect() {
@@ -94,12 +103,7 @@ void TComSelect::SetComPort(TCustomComPort* port) {
 std::vector<std::string> TComSelect::Items() const {
     if (property_ != cpPort)
         return TextsOf(property_).texts;
-    std::vector<std::string> ports;
-    if (InstalledLister())
-        InstalledLister()(ports);
-    else
-        EnumComPorts(ports);
-    return ports;
+    return ListComPorts();
 }
 
 std::string TComSelect::PortValueText() const {

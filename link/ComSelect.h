@@ -12,6 +12,8 @@
 // Where the list of ports comes from: EnumComPorts, unless a test installs a list of its own.
 using ComPortLister = std::function<void(std::vector<std::string>&)>;
 void SetComPortLister(ComPortLister lister); // an empty lister restores EnumComPorts
+// The ports present, from the installed lister; raises EComPort 23 when the system's list can't be read.
+std::vector<std::string> ListComPorts();
 
 class TComSelect final : public TComPortFreeNotify {
 public:

@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "app/SettingsFile.h"
+#include "link/ComSelect.h"
 
 #include "AppTestSupport.h"
 #include "tests/support/dialogs/ScriptedDialogs.h"
@@ -32,7 +33,10 @@ protected:
         TestApplication();
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     }
-    ~MainFormTest() override { QLocale::setDefault(QLocale::c()); }
+    ~MainFormTest() override {
+        QLocale::setDefault(QLocale::c());
+        SetComPortLister({});
+    }
 
     TForm1& Start() {
         form = std::make_unique<TForm1>();
@@ -91,6 +95,7 @@ VoiceImage ImageWithSlots(std::initializer_list<std::pair<std::uint8_t, std::uin
 }
 
 TEST_F(MainFormTest, FirstStartInAnEmptyFolderShowsTheEmptyBankAndLeavesBothFilesAtClose) {
+    SetComPortLister([](std::vector<std::string>& list) { list.clear(); }); // no port present
     Start();
     EXPECT_EQ(form->ComboBoxEvents->currentIndex(), 0);
     EXPECT_EQ(form->EditFragmentTime->text(), "0 Сек.");
@@ -98,16 +103,38 @@ TEST_F(MainFormTest, FirstStartInAnEmptyFolderShowsTheEmptyBankAndLeavesBothFile
     EXPECT_EQ(form->ProgressBar1->value(), 0);
     EXPECT_EQ(form->ProgressBar1->maximum(), 1078696);
     EXPECT_EQ(Panel(0), "default.vce");
-    EXPECT_EQ(Panel(1), form->ComPort1.Connected() ? "COM2" : "NC");
+    EXPECT_EQ(Panel(1), "NC");
     EXPECT_EQ(Panel(2), "");
     EXPECT_EQ(Panel(3), "");
     EXPECT_EQ(form->ComPort1.Port(), "COM2");
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(dialogs.messages.empty()); // not even the port's error
     EXPECT_EQ(form->WorkingDirectory, QDir::currentPath() + "/");
 
     Close();
     EXPECT_EQ(ReadFileBytes(Path("kpq.cfg")), QByteArray("[KestrovanupalmerithCfg]\x02\x12\xB9\xF5\x58", 29));
     EXPECT_EQ(ReadFileBytes(Path("default.vce")), EmptyBankFile());
+}
+
+// The first start takes a port that is there, a USB adapter first; a settings file that is there but
+// can't be used keeps COM2.
+TEST_F(MainFormTest, TheFirstStartTakesAPortThatIsPresent) {
+    const struct {
+        std::vector<std::string> present;
+        QByteArray settings; // none when empty
+        std::string port;
+    } cases[] = {
+        {{"COM1", "COM3"}, {}, "COM1"},
+        {{"COM1", "ttyAMA0", "ttyUSB0"}, {}, "ttyUSB0"},
+        {{"COM1", "ttyACM0"}, "[Kestrovanupalmerith", "COM2"},
+    };
+    for (const auto& c : cases) {
+        SetComPortLister([&](std::vector<std::string>& list) { list = c.present; });
+        QFile::remove(Path("kpq.cfg"));
+        if (!c.settings.isEmpty())
+            WriteFileBytes(Path("kpq.cfg"), c.settings);
+        Start();
+        EXPECT_EQ(form->ComPort1.Port(), c.port);
+    }
 }
 
 TEST_F(MainFormTest, APortThatCantBeOpenedIsShownAsTheStandardErrorAndLeavesNC) {
