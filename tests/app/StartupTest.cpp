@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 #include "app/MainForm.h"
 #include "app/SingleInstance.h"
+#include "link/ComSelect.h"
 
 #include "AppTestSupport.h"
 #include "tests/support/dialogs/ScriptedDialogs.h"
@@ -26,7 +27,12 @@ const QString kTitle = QStringLiteral("Программатор голосовы
 
 class StartupTest : public ::testing::Test {
 protected:
-    StartupTest() { TestApplication(); }
+    // No serial port is present: a first start here does not open one of the machine's.
+    StartupTest() {
+        TestApplication();
+        SetComPortLister([](std::vector<std::string>& list) { list.clear(); });
+    }
+    ~StartupTest() override { SetComPortLister({}); }
 
     QTemporaryDir runtime;
     TemporaryWorkingDirectory dir;
