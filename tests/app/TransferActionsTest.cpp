@@ -122,13 +122,13 @@ TEST_F(TransferActions, ProgrammingWithReadBackReportsASingleDifferingByte) {
 }
 
 TEST_F(TransferActions, ACancelClosesTheDialogAtOnceAndTheActionComesBack) {
-    for (int block = 0; block < 50; ++block) // so that the user surely sees the reading
-        controller.InjectFault({Stage::ReadBlock, FaultKind::Delay, block, emulator::kEveryAttempt, 10});
+    controller.Hold(Stage::ReadBlock); // so that the user surely sees the reading
     bool cancelled = false;
     const auto cancelEarly = [&](TFormReadWriteAtion& dialog) {
         if (dialog.ActionName->text() != "Чтение голосовых сообщений...")
             return false;
         dialog.Button1->click();
+        controller.Release();
         cancelled = true;
         return true;
     };
@@ -160,8 +160,7 @@ TEST_F(TransferActions, ACloseRequestDuringATransferIsIgnored) {
 
 // A logout mid-transfer cancels it; the window closes, saving the bank, once the worker is done.
 TEST_F(TransferActions, ATerminationSignalDuringATransferCancelsItAndThenCloses) {
-    for (int block = 0; block < 50; ++block)
-        controller.InjectFault({Stage::ReadBlock, FaultKind::Delay, block, emulator::kEveryAttempt, 10});
+    controller.Hold(Stage::ReadBlock);
     const TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::Received, &form, &TForm1::EndProgram);
     form.show();
@@ -170,6 +169,7 @@ TEST_F(TransferActions, ATerminationSignalDuringATransferCancelsItAndThenCloses)
         if (dialog.ActionName->text().isEmpty())
             return false;
         ::kill(::getpid(), SIGTERM);
+        controller.Release();
         return true;
     };
     form.ReadConf->trigger();

@@ -27,12 +27,6 @@ namespace {
 using emulator::FaultKind;
 using emulator::Stage;
 
-// Holds the first blocks of a stage back a little, so that the user surely sees that stage running.
-void SlowStart(emulator::ControllerEmulator& controller, Stage stage) {
-    for (int block = 0; block < 50; ++block)
-        controller.InjectFault({stage, FaultKind::Delay, block, emulator::kEveryAttempt, 10});
-}
-
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 
@@ -132,11 +126,12 @@ TEST_F(Transfer, AReadThatFailsAtABlockLeavesTheWorkingImageAsPacked) {
 }
 
 TEST_F(Transfer, ProgrammingWithTheBoxUntickedWritesAndReadsNothingBack) {
-    SlowStart(controller, Stage::WriteBlock);
-    user.act = [](TFormReadWriteAtion& dialog) {
+    controller.Hold(Stage::WriteBlock); // until the user has seen the programming run
+    user.act = [&](TFormReadWriteAtion& dialog) {
         if (dialog.ActionName->text() != "Программирование голосовых сообщений...")
             return false;
         dialog.CompareConfCheckBox->setChecked(false);
+        controller.Release();
         return true;
     };
     const DialogState end = Run(TransferMode::Program);
@@ -185,11 +180,12 @@ TEST_F(Transfer, ComparingNeverChangesTheWorkingBank) {
 
 // A cancel is looked at after each block; the dialog then closes without a second click.
 TEST_F(Transfer, ACancelStopsAfterTheCurrentBlockAndClosesTheDialogAtOnce) {
-    SlowStart(controller, Stage::WriteBlock);
-    user.act = [](TFormReadWriteAtion& dialog) {
+    controller.Hold(Stage::WriteBlock);
+    user.act = [&](TFormReadWriteAtion& dialog) {
         if (dialog.ActionName->text() != "Программирование голосовых сообщений...")
             return false;
         dialog.Button1->click();
+        controller.Release();
         return true;
     };
     const DialogState end = Run(TransferMode::Program);
@@ -238,8 +234,14 @@ TEST_F(Transfer, ASecondTransferStartsWithAFreshDialog) {
     Run(TransferMode::Program);
 
     controller.SetFirmware("QM.07.04");
-    SlowStart(controller, Stage::ReadBlock);
+    controller.Hold(Stage::ReadBlock);
     user.Reset();
+    user.act = [&](TFormReadWriteAtion& dialog) {
+        if (dialog.ActionName->text() != "Чтение голосовых сообщений...")
+            return false;
+        controller.Release();
+        return true;
+    };
     const DialogState end = Run(TransferMode::Read);
     EXPECT_EQ(end.caption, "Голосовые сообщения считаны");
     const auto reading = std::find_if(user.seen.begin(), user.seen.end(), [](const DialogState& state) {
@@ -255,11 +257,12 @@ TEST_F(Transfer, ASecondTransferStartsWithAFreshDialog) {
 // Quitting ends every event loop, the dialog's too, while the worker still runs: the worker must be
 // stopped before the caller goes on with the banks, and nothing may hang.
 TEST_F(Transfer, AnApplicationQuittingMidTransferStopsTheWorkerFirst) {
-    SlowStart(controller, Stage::ReadBlock);
-    user.act = [](TFormReadWriteAtion& dialog) {
+    controller.Hold(Stage::ReadBlock);
+    user.act = [&](TFormReadWriteAtion& dialog) {
         if (dialog.ActionName->text() != "Чтение голосовых сообщений...")
             return false;
         QCoreApplication::exit(0);
+        controller.Release();
         return true;
     };
     const std::vector<std::uint8_t> packed = PackedImage();

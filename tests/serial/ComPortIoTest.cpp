@@ -100,7 +100,7 @@ TEST_F(PtyPortTest, TheDefaultTimeoutsReturnAtOnceWithWhatIsQueued) {
     EXPECT_LT(MsSince(start), 1000);
 
     ASSERT_TRUE(pty.Write("xy", 2));
-    std::this_thread::sleep_for(milliseconds(20));
+    ASSERT_TRUE(WaitForInput(2));
     start = Clock::now();
     EXPECT_EQ(port.Read(got, 7), 2);
     EXPECT_LT(MsSince(start), 1000);
@@ -169,7 +169,7 @@ TEST_F(PtyPortTest, ClearBufferDiscardsReceivedBytesOnlyWhenAsked) {
     port.Timeouts().SetReadTotalMultiplier(0);
     OpenPort();
     ASSERT_TRUE(pty.Write("keep", 4));
-    std::this_thread::sleep_for(milliseconds(20));
+    ASSERT_TRUE(WaitForInput(4));
     port.ClearBuffer(false, false);
     port.ClearBuffer(false, true);
     EXPECT_EQ(port.InputCount(), 4);

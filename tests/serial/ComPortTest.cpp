@@ -298,7 +298,7 @@ TEST_F(PtyPortTest, CloseDiscardsWhatTheLastSessionLeftUnread) {
     port.Timeouts().SetReadTotalMultiplier(0);
     OpenPort();
     ASSERT_TRUE(pty.Write("stale", 5));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(WaitForInput(5));
     ASSERT_EQ(port.InputCount(), 5);
     port.Close();
     port.Open();

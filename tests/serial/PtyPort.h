@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "PseudoTerminal.h"
 #include "controller/ControllerLine.h"
 #include "serial/CPort.h"
@@ -17,6 +20,17 @@ protected:
     void OpenPort() {
         port.Open();
         ASSERT_TRUE(pty.WaitForRawSlave());
+    }
+
+    // Waits until count bytes sent from the far end have reached the port's receive queue.
+    bool WaitForInput(std::int32_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (port.InputCount() < count) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::yield();
+        }
+        return true;
     }
 
     PseudoTerminal pty;

@@ -88,6 +88,8 @@ struct ControllerEmulator::Impl {
     std::vector<std::uint8_t> transcript;
     std::size_t transcriptCapacity;
     std::atomic<bool> paced;
+    std::optional<Stage> held;
+    int releaseEvent = -1; // written by Release, so that a held answer goes
 
     // The serving thread's own.
     PseudoTerminal pty;
@@ -113,6 +115,7 @@ struct ControllerEmulator::Impl {
     std::optional<Stage> Classify(std::size_t& offset);
     bool Answer(Stage stage, int block, std::size_t offset);
     bool WaitUntil(Clock::time_point due) const;
+    bool WaitWhileHeld(Stage stage) const;
     void Send(std::span<const std::uint8_t> bytes) const;
 };
 
@@ -122,7 +125,8 @@ ControllerEmulator::Impl::Impl(const Options& options)
     SetFirmware(options.firmware);
     transcript.reserve(transcriptCapacity);
     stopEvent = eventfd(0, EFD_CLOEXEC);
-    if (stopEvent < 0) {
+    releaseEvent = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (stopEvent < 0 || releaseEvent < 0) {
         throw std::system_error(errno, std::generic_category(), "eventfd");
     }
     thread = std::thread([this] { Serve(); });
@@ -130,6 +134,7 @@ ControllerEmulator::Impl::Impl(const Options& options)
 
 ControllerEmulator::Impl::~Impl() {
     close(stopEvent);
+    close(releaseEvent);
 }
 
 void ControllerEmulator::Impl::SetFirmware(std::string_view version) {
@@ -318,6 +323,9 @@ bool ControllerEmulator::Impl::Answer(Stage stage, int block, std::size_t offset
         pty.HangUp();
         return false;
     }
+    if (!WaitWhileHeld(stage)) {
+        return false;
+    }
     Clock::time_point due = frameDoneAt + std::chrono::milliseconds(delayMs);
     if (paced.load() && frameSpeed > 0) {
         due += LineTime(reply.size, frameSpeed);
@@ -327,6 +335,27 @@ bool ControllerEmulator::Impl::Answer(Stage stage, int block, std::size_t offset
     }
     Send(reply.View());
     return true;
+}
+
+// Keeps an answer of a held stage back until Release; false when the emulator is being stopped.
+bool ControllerEmulator::Impl::WaitWhileHeld(Stage stage) const {
+    for (;;) {
+        {
+            std::lock_guard lock(mutex);
+            if (held != stage) {
+                return true;
+            }
+        }
+        std::array<pollfd, 2> fds{{{releaseEvent, POLLIN, 0}, {stopEvent, POLLIN, 0}}};
+        if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) {
+            return false;
+        }
+        if (fds[1].revents != 0) {
+            return false;
+        }
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t got = read(releaseEvent, &count, sizeof count);
+    }
 }
 
 // Sleeps until due; false when the emulator is being stopped.
@@ -412,6 +441,20 @@ void ControllerEmulator::SetFirmware(std::string_view version) {
 
 void ControllerEmulator::SetPaced(bool paced) {
     impl_->paced = paced;
+}
+
+void ControllerEmulator::Hold(Stage stage) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->held = stage;
+}
+
+void ControllerEmulator::Release() {
+    {
+        std::lock_guard lock(impl_->mutex);
+        impl_->held.reset();
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t put = write(impl_->releaseEvent, &one, sizeof one);
 }
 
 void ControllerEmulator::InjectFault(const Fault& fault) {

@@ -66,6 +66,10 @@ public:
     // the emulator reads them, and each answer is handed over only when it would have been sent
     // completely after that: 10 bits per byte at the speed the master's termios shows.
     void SetPaced(bool paced);
+    // A gate for tests that must see a stage running: answers to requests of the held stage wait until
+    // Release (retries that the program sends meanwhile are answered after it, in order).
+    void Hold(Stage stage);
+    void Release();
     void InjectFault(const Fault& fault); // faults accumulate; delays add up, the first other one wins
     void ClearFaults();
 
