@@ -6,6 +6,7 @@
 #include "EventNames.h"
 #include "FileDialog.h"
 #include "FormLayout.h"
+#include "ImportMessages.h"
 #include "ModalDialog.h"
 #include "SecondsText.h"
 #include "SettingsFile.h"
@@ -63,22 +64,6 @@ QAction* CreateAction(QObject* owner, const char* name, const char* category, co
     return action;
 }
 
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-// Shows the import's messages as the program's warnings.
-class ImportMessageBoxes final : public ImportReporter {
-public:
-    explicit ImportMessageBoxes(QWidget* owner) : owner_(owner) {}
-    void Report(const ImportMessage& message) override {
-        ShowWarning(owner_, FromUtf8(message.caption), FromUtf8(message.text));
-    }
-
-private:
-    QWidget* owner_;
-};
-
 // The places were drawn for a narrow font; where the desktop's font makes a label wider, the control
 // beside it moves right rather than cover the label's end.
 int RightOf(const QLabel* label, int x) {
@@ -102,6 +87,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(client);
     CreateSoundGroup(client);
     CreateMemoryGroup(client);
+    CreateRecordControls();
     CreateStatusBar();
     CreateFileDialogs();
     ConfigurePort();

@@ -52,6 +52,8 @@ public:
     void CompareConfExecute();
     void ComPortConfigExecute();
     void AbautExecute();
+    void BitBtnRecordClick();     // MainFormRecord.cpp
+    void FileSpeakEmptyExecute(); // MainFormRecord.cpp
 
     // Declared in the reverse order of their destruction: the directory goes first, then the scratch
     // bank, then the working bank, and the port with the window.
@@ -74,11 +76,13 @@ public:
     QAction* ComPortConfig;
     QAction* Abaut;
     QAction* N7;
+    QAction* FileSpeakEmpty;
     QGroupBox* GroupBox1;
     QLabel* Label11;
     QComboBox* ComboBoxEvents;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
+    QPushButton* BitBtnRecord;
     QLabel* Label1;
     QLineEdit* EditFragmentTime;
     QGroupBox* GroupBox2;
@@ -102,6 +106,7 @@ private:
     void CreateMemoryGroup(QWidget* parent);
     void CreateStatusBar();
     void CreateFileDialogs();
+    void CreateRecordControls(); // MainFormRecord.cpp
     void ConfigurePort();
     void RunControllerAction(QAction& action, TransferMode mode);
     std::uint8_t SelectedSlot() const;

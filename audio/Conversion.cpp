@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace {
 
@@ -80,6 +81,16 @@ std::vector<std::int16_t> ConvertForController(SoundFile& file, std::size_t maxS
     if (samples.size() > maxSamples)
         samples.resize(maxSamples);
     HighPass(samples);
+    return ForController(std::move(samples), normalise);
+}
+
+std::vector<float> ToControllerRate(const std::vector<float>& mono, int rate) {
+    std::vector<float> samples = Resample(mono, rate);
+    HighPass(samples);
+    return samples;
+}
+
+std::vector<std::int16_t> ForController(std::vector<float> samples, bool normalise) {
     // After resampling, which can raise the peak.
     if (normalise)
         NormalisePeak(samples);

@@ -183,7 +183,8 @@ TEST_F(WindowLayoutTest, MenusInOrder) {
     EXPECT_EQ(texts(menus), QStringList({"Файл", "Настройка", "Контроллер", "?"}));
     EXPECT_EQ(texts(menus[0]->menu()->actions()),
               QStringList({"Очистить память", "Открыть файл голосовых сообщений...",
-                           "Сохранить голосовые сообщения в файл...", "-", "Закрыть          Alt+F4"}));
+                           "Сохранить голосовые сообщения в файл...", "Озвучить пустые события", "-",
+                           "Закрыть          Alt+F4"}));
     EXPECT_EQ(menus[0]->menu()->actions()[0], form->FileNew1);
     EXPECT_EQ(texts(menus[1]->menu()->actions()), QStringList({"COM порт..."}));
     EXPECT_EQ(texts(menus[2]->menu()->actions()), QStringList({"Программировать", "Считать", "Сравнить"}));
