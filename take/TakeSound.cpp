@@ -63,7 +63,9 @@ ImportOutcome LoadTake(VoiceBank& bank, std::uint8_t slot, std::span<const std::
 }
 
 std::uint32_t FreeSamplesFor(const VoiceBank& bank, std::uint8_t slot) {
-    const std::uint32_t count = bank.Slot(slot).count;
-    const std::uint64_t free = std::uint64_t(bank.FreeSamples()) + count + (count & 1U);
-    return std::uint32_t(std::min<std::uint64_t>(free, kCapacitySamples));
+    std::uint64_t others = 0; // each counted in whole bytes, as FreeSamples does
+    for (std::uint8_t s = 0; s < kSlotCount; ++s)
+        if (s != slot)
+            others += bank.Slot(s).count + (bank.Slot(s).count & 1U);
+    return others >= kCapacitySamples ? 0 : std::uint32_t(kCapacitySamples - others);
 }
