@@ -92,6 +92,7 @@ void QtSoundInput::Stop() {
     source_->deleteLater();
     source_ = nullptr;
     io_ = nullptr;
+    pending_.clear();
 }
 
 void QtSoundInput::ReadAvailable() {
@@ -99,20 +100,22 @@ void QtSoundInput::ReadAvailable() {
     const int channels = format_.channelCount();
     if (frameBytes <= 0)
         return;
-    // Whole frames only: the rest stays for the next read.
-    const qint64 available = io_->bytesAvailable();
-    const QByteArray bytes = io_->read(available - available % frameBytes);
-    if (bytes.isEmpty())
+    // The device's reader does not report what it holds (bytesAvailable stays 0): read all, and keep a
+    // part frame for the next time.
+    pending_.append(io_->readAll());
+    const qsizetype frames = pending_.size() / frameBytes;
+    if (frames == 0)
         return;
-    std::vector<float> mono(std::size_t(bytes.size() / frameBytes));
+    std::vector<float> mono(std::size_t(frames), 0.0F);
     const int sampleBytes = format_.bytesPerSample();
-    for (std::size_t f = 0; f < mono.size(); ++f) {
-        const char* frame = bytes.constData() + qsizetype(f) * frameBytes;
+    for (qsizetype f = 0; f < frames; ++f) {
+        const char* frame = pending_.constData() + f * frameBytes;
         float sum = 0;
         for (int c = 0; c < channels; ++c)
             sum += format_.normalizedSampleValue(frame + c * sampleBytes);
-        mono[f] = sum / float(channels);
+        mono[std::size_t(f)] = sum / float(channels);
     }
+    pending_.remove(0, frames * frameBytes);
     emit Captured(mono);
 }
 

@@ -26,4 +26,5 @@ private:
     QAudioSource* source_ = nullptr; // a child of this object
     QIODevice* io_ = nullptr;        // owned by source_
     QAudioFormat format_;
+    QByteArray pending_; // a part frame left from the last read
 };
