@@ -43,7 +43,8 @@ bool DeviceSoundOutput::Play(const std::vector<std::int16_t>& samples, QString& 
     Stop();
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
-        reason = QStringLiteral("звуковое устройство не найдено");
+        reason = QStringLiteral("звуковое устройство не найдено (запущен ли звуковой сервер PulseAudio или "
+                                "PipeWire?)");
         return false;
     }
     QAudioFormat format;
