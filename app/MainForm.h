@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class FileDialog;
 class QAction;
@@ -20,6 +21,7 @@ class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QToolBar;
+class SoundOutput;
 
 // The program's main window: the event list that selects a voice slot, its duration, the memory use,
 // the voice file actions and the controller actions. It owns the two voice banks and the port.
@@ -43,6 +45,8 @@ public:
     void ComboBoxEventsChange();
     void BitBtn1Click();
     void BitBtn2Click();
+    void BitBtnPlayClick();
+    void FileExportWavExecute();
     void FileNew1Execute();
     void FileOpen1Execute();
     void FileSave1Execute();
@@ -63,6 +67,12 @@ public:
     QString WorkingDirectory;
     bool fullLayout = true;
 
+    // Whether recordings converted from other formats have their peak brought to -1 dBFS; the
+    // question before a conversion offers it, and it is remembered until the program ends.
+    bool normaliseVolume = true;
+    // Where phrases are played: the sound device unless a test puts something else in its place.
+    void UseSoundOutput(std::unique_ptr<SoundOutput> output);
+
     // Set while a controller transfer uses the banks and the port: the window then refuses to close.
     bool transferRunning = false;
 
@@ -70,6 +80,7 @@ public:
     QAction* FileNew1;
     QAction* FileOpen1;
     QAction* FileSave1;
+    QAction* FileExportWav;
     QAction* Programm;
     QAction* ReadConf;
     QAction* CompareConf;
@@ -83,6 +94,7 @@ public:
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
     QPushButton* BitBtnRecord;
+    QPushButton* BitBtnPlay;
     QLabel* Label1;
     QLineEdit* EditFragmentTime;
     QGroupBox* GroupBox2;
@@ -93,6 +105,7 @@ public:
     FileDialog* OpenDialog1;
     FileDialog* OpenDialog2;
     FileDialog* SaveDialog1;
+    FileDialog* SaveDialog2; // a phrase exported as WAV
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -111,7 +124,16 @@ private:
     void RunControllerAction(QAction& action, TransferMode mode);
     std::uint8_t SelectedSlot() const;
     void ShowFileName(const QString& name); // in status panel 0
+    // The phrase's own controls and handlers, in MainFormSound.cpp.
+    void CreateSoundControls();
+    void ImportRecording(const QString& name);
+    bool ConvertRecording(const QString& name, const QString& description);
+    void StopPlayback();
+    void PlaybackEnded();
+    void UpdateSoundControls();
 
     std::array<QLabel*, 4> statusPanels_{};
+    std::unique_ptr<SoundOutput> sound_;
+    bool playing_ = false;
     bool centred_ = false;
 };

@@ -40,7 +40,8 @@ void TForm1::CreateRecordControls() {
 }
 
 void TForm1::BitBtnRecordClick() {
-    TFormRecord FormRecord(workingBank, SelectedSlot(), ComboBoxEvents->currentText(), this);
+    StopPlayback();
+    TFormRecord FormRecord(workingBank, SelectedSlot(), ComboBoxEvents->currentText(), *sound_, this);
     if (ShowModal(FormRecord) == QDialog::Accepted)
         UpdateDisplay();
 }

@@ -1,9 +1,11 @@
 #include "RecordForm.h"
 
+#include "Dialogs.h"
 #include "FormLayout.h"
 #include "ImportMessages.h"
 #include "SecondsText.h"
 #include "SoundInput.h"
+#include "SoundOutput.h"
 #include "TakeView.h"
 #include "take/TakeSound.h"
 
@@ -47,8 +49,10 @@ int MeterValue(const std::vector<float>& mono) {
 
 } // namespace
 
-TFormRecord::TFormRecord(VoiceBank& bank, std::uint8_t slot, const QString& eventName, QWidget* parent)
-    : QDialog(parent), bank_(bank), slot_(slot), input_(SoundInput::Open()), voices_(InstalledVoices()) {
+TFormRecord::TFormRecord(VoiceBank& bank, std::uint8_t slot, const QString& eventName, SoundOutput& output,
+                         QWidget* parent)
+    : QDialog(parent), bank_(bank), slot_(slot), input_(SoundInput::Open()), output_(output),
+      voices_(InstalledVoices()) {
     SetUpFixedDialog(*this, "FormRecord", QStringLiteral("Запись: ") + eventName,
                      QSize(kClientWidth, kClientHeight));
     CreateInputControls();
@@ -57,6 +61,9 @@ TFormRecord::TFormRecord(VoiceBank& bank, std::uint8_t slot, const QString& even
     CreateButtons();
     connect(input_.get(), &SoundInput::Captured, this, &TFormRecord::Captured);
     connect(input_.get(), &SoundInput::Failed, this, &TFormRecord::InputFailed);
+    // The window tells of a device that fails while playing; here the button comes back.
+    connect(&output_, &SoundOutput::Finished, this, &TFormRecord::StopListening);
+    connect(&output_, &SoundOutput::Failed, this, &TFormRecord::StopListening);
     // Space records and stops, except where it types a blank (the text field takes it first).
     auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
     connect(space, &QShortcut::activated, this, [this] {
@@ -227,6 +234,10 @@ void TFormRecord::BitBtnSpeakClick() {
 }
 
 void TFormRecord::SetTake(std::vector<std::int16_t> take) {
+    if (listening_) {
+        output_.Stop();
+        StopListening();
+    }
     take_ = std::move(take);
     PaintBoxTake->SetTake(&take_, TrimSilence(take_));
     ShowTakeState();
@@ -253,8 +264,25 @@ void TFormRecord::ShowTakeState() {
     BitBtnSpeak->setEnabled(!voices_.empty() && !EditText->text().trimmed().isEmpty());
 }
 
+// The kept part as the controller will say it: levelled as it will be loaded, encoded and decoded.
 void TFormRecord::BitBtnListenClick() {
-    // Wired to the window's playback in a later step.
+    if (listening_) {
+        output_.Stop();
+        StopListening();
+        return;
+    }
+    QString reason;
+    if (!output_.Play(AsTheControllerPlaysIt(PreparedKept()), reason)) {
+        ShowWarning(this, kApplicationTitle, QStringLiteral("Не удалось воспроизвести звук: ") + reason);
+        return;
+    }
+    listening_ = true;
+    BitBtnListen->setText(QStringLiteral("Стоп"));
+}
+
+void TFormRecord::StopListening() {
+    listening_ = false;
+    BitBtnListen->setText(QStringLiteral("Прослушать"));
 }
 
 void TFormRecord::BitBtnLoadClick() {
@@ -266,5 +294,9 @@ void TFormRecord::BitBtnLoadClick() {
 void TFormRecord::done(int result) {
     recording_ = false;
     input_->Stop();
+    if (listening_) {
+        output_.Stop();
+        StopListening();
+    }
     QDialog::done(result);
 }

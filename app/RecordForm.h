@@ -17,6 +17,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class SoundInput;
+class SoundOutput;
 class TakeView;
 
 // Records a phrase from a microphone, or has a text spoken, for one event: the take is trimmed of its
@@ -25,7 +26,9 @@ class TFormRecord : public QDialog {
     Q_OBJECT
 
 public:
-    TFormRecord(VoiceBank& bank, std::uint8_t slot, const QString& eventName, QWidget* parent = nullptr);
+    // The take is heard through the window's sound output.
+    TFormRecord(VoiceBank& bank, std::uint8_t slot, const QString& eventName, SoundOutput& output,
+                QWidget* parent = nullptr);
     ~TFormRecord() override;
 
     const std::vector<std::int16_t>& Take() const { return take_; }
@@ -70,10 +73,13 @@ private:
     void SetTake(std::vector<std::int16_t> take);
     void ShowTakeState();
     std::vector<std::int16_t> PreparedKept() const;
+    void StopListening();
 
     VoiceBank& bank_;
     std::uint8_t slot_;
     std::unique_ptr<SoundInput> input_;
+    SoundOutput& output_;
+    bool listening_ = false;
     std::vector<SpeechVoice> voices_;
     bool recording_ = false;
     std::vector<float> recorded_; // at the input's rate, while recording

@@ -2,6 +2,7 @@
 // pipe source fed from a FIFO with a known signal. What a real device records is checked for its
 // frequency and level, not for exact sample counts. Skipped when PulseAudio cannot start here.
 #include "app/RecordForm.h"
+#include "app/SoundOutput.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -124,7 +125,8 @@ TEST(RecordWithPulseAudio, RecordsTheToneAtItsFrequencyAndLevel) {
     if (!skipReason.empty())
         GTEST_SKIP() << skipReason;
     VoiceBank bank;
-    TFormRecord dialog(bank, 0, QStringLiteral("Тревога по входу 1"));
+    const auto output = SoundOutput::Device();
+    TFormRecord dialog(bank, 0, QStringLiteral("Тревога по входу 1"), *output);
     // The user picks the input; PulseAudio may mark none as the default.
     const int index = dialog.ComboBoxDevice->findText(kDescription, Qt::MatchContains);
     ASSERT_GE(index, 0) << "the pipe source is not offered";
