@@ -88,8 +88,7 @@ void QtSoundInput::Stop() {
         return;
     source_->disconnect(this);
     source_->stop();
-    // Stop may run inside the source's own signal.
-    source_->deleteLater();
+    delete source_;
     source_ = nullptr;
     io_ = nullptr;
     pending_.clear();
@@ -119,10 +118,17 @@ void QtSoundInput::ReadAvailable() {
     emit Captured(mono);
 }
 
+// The source is not deleted inside its own signal: the stop waits for the event loop.
 void QtSoundInput::StateChanged() {
     if (source_ && source_->error() != QAudio::NoError) {
         const QString reason = ErrorText(source_->error());
-        Stop();
-        emit Failed(reason);
+        source_->disconnect(this);
+        QMetaObject::invokeMethod(
+            this,
+            [this, reason] {
+                Stop();
+                emit Failed(reason);
+            },
+            Qt::QueuedConnection);
     }
 }

@@ -23,7 +23,7 @@ private:
     void ReadAvailable();
     void StateChanged();
 
-    QAudioSource* source_ = nullptr; // a child of this object
+    QAudioSource* source_ = nullptr; // owned
     QIODevice* io_ = nullptr;        // owned by source_
     QAudioFormat format_;
     QByteArray pending_; // a part frame left from the last read

@@ -161,6 +161,10 @@ TEST(RecordWithPulseAudio, RecordsTheToneAtItsFrequencyAndLevel) {
     }
     EXPECT_NEAR(crossings / 2.0 / (double(to - from) / 8000), kToneHz, 10);
     EXPECT_NEAR(20 * std::log10(peak / 32768.0), -10, 1);
+
+    // Loading closes the dialog, which lets the device go.
+    dialog.BitBtnLoad->click();
+    EXPECT_EQ(bank.Slot(0).count, range.Length());
 }
 
 } // namespace
