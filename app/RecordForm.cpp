@@ -39,6 +39,11 @@ QString VoiceName(SpeechVoice voice) {
     return voice == SpeechVoice::Espeak ? QStringLiteral("eSpeak NG") : QStringLiteral("Festival");
 }
 
+QString MissingSynthesiser() {
+    return QStringLiteral("Синтезатор речи не установлен. Установите пакет %1.")
+        .arg(QLatin1String(kSynthesiserPackage));
+}
+
 int MeterValue(const std::vector<float>& mono) {
     float peak = 0;
     for (const float s : mono)
@@ -123,12 +128,8 @@ void TFormRecord::CreateSpeechControls(const QString& eventName) {
     LabelStatus = Place(new QLabel(this), "LabelStatus", 8, 256);
     LabelStatus->resize(kClientWidth - 16, 32);
     LabelStatus->setWordWrap(true);
-    if (voices_.empty()) {
-        const QString missing = QStringLiteral("Синтезатор речи не установлен. Установите пакет %1.")
-                                    .arg(QLatin1String(kSynthesiserPackage));
-        BitBtnSpeak->setToolTip(missing);
-        LabelStatus->setText(missing);
-    }
+    if (voices_.empty())
+        BitBtnSpeak->setToolTip(MissingSynthesiser());
 }
 
 void TFormRecord::CreateButtons() {
@@ -155,9 +156,7 @@ void TFormRecord::ListDevices() {
     if (ComboBoxDevice->count() == 0) {
         ComboBoxDevice->setEnabled(false);
         BitBtnCapture->setEnabled(false);
-        LabelStatus->setText(QStringLiteral("Устройство записи не найдено: подключите микрофон или озвучьте "
-                                            "текст синтезатором речи.\n") +
-                             LabelStatus->text());
+        ShowStatus(QStringLiteral("Устройство записи не найдено: подключите микрофон."));
         return;
     }
     ComboBoxDevice->setCurrentIndex(std::max(0, input_->DefaultDevice()));
@@ -169,10 +168,20 @@ void TFormRecord::StartMonitoring() {
     QString reason;
     const bool started = input_->Start(ComboBoxDevice->currentData().toByteArray(), reason);
     BitBtnCapture->setEnabled(started);
-    if (!started)
+    if (started)
+        ShowStatus(QString());
+    else
         InputFailed(reason);
-    else if (!voices_.empty())
-        LabelStatus->clear();
+}
+
+// What stands in the way of recording, and what can be done instead.
+void TFormRecord::ShowStatus(const QString& deviceProblem) {
+    QString text = deviceProblem;
+    if (!deviceProblem.isEmpty() && !voices_.empty())
+        text += QStringLiteral(" Текст можно озвучить синтезатором речи.");
+    if (voices_.empty())
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + MissingSynthesiser();
+    LabelStatus->setText(text);
 }
 
 void TFormRecord::ComboBoxDeviceChange() {
@@ -195,8 +204,7 @@ void TFormRecord::InputFailed(const QString& reason) {
         FinishRecording();
     BitBtnCapture->setEnabled(false);
     ProgressBarLevel->setValue(0);
-    LabelStatus->setText(
-        QStringLiteral("Запись невозможна: %1. Текст можно озвучить синтезатором речи.").arg(reason));
+    ShowStatus(QStringLiteral("Запись невозможна: %1.").arg(reason));
 }
 
 void TFormRecord::BitBtnCaptureClick() {

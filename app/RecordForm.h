@@ -67,6 +67,7 @@ private:
     void CreateButtons();
     void ListDevices();
     void StartMonitoring();
+    void ShowStatus(const QString& deviceProblem);
     void Captured(const std::vector<float>& mono);
     void InputFailed(const QString& reason);
     void FinishRecording();

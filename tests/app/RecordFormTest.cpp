@@ -279,6 +279,7 @@ TEST_F(RecordActionsTest, WithoutASynthesiserTheUserLearnsWhatToInstall) {
     EXPECT_EQ(dialogs.messages[0].text, "Синтезатор речи не установлен.\nУстановите пакет espeak-ng.");
     EXPECT_FALSE(dialog.BitBtnSpeak->isEnabled());
     EXPECT_TRUE(dialog.BitBtnSpeak->toolTip().contains("Установите пакет espeak-ng"));
+    EXPECT_TRUE(dialog.LabelStatus->text().endsWith("Установите пакет espeak-ng."));
     EXPECT_EQ(window.workingBank.UsedSamples(), 0u);
 }
 
