@@ -2,6 +2,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
@@ -141,8 +142,10 @@ SoundFile::SoundFile(const std::filesystem::path& path) {
         sf_close(file_);
         file_ = nullptr;
     }
-    if (file_)
+    if (file_) {
         info_ = {FormatName(info.format), SampleKind(info.format), info.samplerate, info.channels};
+        frames_ = info.frames;
+    }
 }
 
 SoundFile::~SoundFile() {
@@ -154,19 +157,26 @@ std::vector<float> SoundFile::ReadMono(std::size_t frames) {
     std::vector<float> mono;
     if (!file_)
         return mono;
+    // The header's count, where there is one, saves growing the buffer; it is not a limit.
+    if (frames_ > 0)
+        mono.reserve(std::min(frames, static_cast<std::size_t>(frames_)));
     const auto channels = static_cast<std::size_t>(info_.channels);
-    constexpr std::size_t kBlockFrames = 4096;
+    constexpr std::size_t kBlockFrames = 16384;
     std::vector<float> block(kBlockFrames * channels);
     while (mono.size() < frames) {
         const std::size_t wanted = std::min(kBlockFrames, frames - mono.size());
         const sf_count_t got = sf_readf_float(file_, block.data(), static_cast<sf_count_t>(wanted));
         if (got <= 0)
             break;
+        const std::size_t start = mono.size();
+        mono.resize(start + static_cast<std::size_t>(got));
+        const float scale = 1.0F / static_cast<float>(channels);
         for (std::size_t f = 0; f < static_cast<std::size_t>(got); ++f) {
+            const float* frame = block.data() + f * channels;
             float sum = 0;
             for (std::size_t c = 0; c < channels; ++c)
-                sum += block[f * channels + c];
-            mono.push_back(sum / static_cast<float>(channels));
+                sum += frame[c];
+            mono[start + f] = sum * scale;
         }
     }
     return mono;

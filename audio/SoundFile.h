@@ -36,6 +36,7 @@ private:
     std::unique_ptr<StreamFeed> feed_; // outlives file_, which reads from it
     sf_private_tag* file_ = nullptr;
     SoundFileInfo info_;
+    long long frames_ = 0; // as the header states it, if at all
 };
 
 // An MP4/M4A container or a bare AAC stream: common, and not readable by this program.
