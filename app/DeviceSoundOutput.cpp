@@ -29,6 +29,9 @@ std::unique_ptr<SoundOutput> SoundOutput::Device() {
 }
 
 DeviceSoundOutput::DeviceSoundOutput() {
+    // Found by name where the time to the first bytes taken by the device is measured.
+    buffer_.setParent(this);
+    buffer_.setObjectName(QStringLiteral("clip"));
     // Idle may come with an underrun before the clip is spent; while playing, the end is looked for
     // from time to time as well.
     endCheck_.setInterval(20);

@@ -127,6 +127,7 @@ void TForm1::ImportRecording(const QString& name) {
             return;
         outcome = ImportOutcome::Loaded;
     }
+    // A slot emptied because the memory is full is shown as such too, not only a loaded one.
     if (outcome != ImportOutcome::Unchanged)
         UpdateDisplay();
 }

@@ -22,6 +22,8 @@ std::vector<float> Resample(const std::vector<float>& in, int rate) {
         return in;
     const auto length = static_cast<std::size_t>(
         std::llround(static_cast<double>(in.size()) * kControllerRate / static_cast<double>(rate)));
+    if (length == 0)
+        return {}; // soxr would write its flushed tail through the null pointer of an empty buffer
     std::vector<float> out(length);
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);

@@ -1,14 +1,11 @@
 #include "SoundFile.h"
 
+#include <mpg123.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <array>
-#include <cerrno>
-#include <fcntl.h>
 #include <fstream>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -70,56 +67,57 @@ std::string Channels(int n) {
 
 } // namespace
 
-// A file's bytes fed into one end of a socket pair by a thread of its own, so that the other end
-// reads as a stream of unknown length. A send to a reader that has gone fails without a signal.
-class StreamFeed {
+// libsndfile reads an MP3 file no further than its frame count, which is only an estimate unless a
+// header states it; libmpg123 itself decodes to the end of the file.
+class Mp3Decoder {
 public:
-    explicit StreamFeed(const std::filesystem::path& path) {
-        const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (file < 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends_.data()) != 0) {
-            if (file >= 0)
-                ::close(file);
+    Mp3Decoder(const std::filesystem::path& path, int rate, int channels) : channels_(channels) {
+        int error = 0;
+        handle_ = mpg123_new(nullptr, &error);
+        if (!handle_)
             return;
+        mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+        // The format libsndfile found, as float; a stream that changes it midway ends there.
+        const bool ok = mpg123_format_none(handle_) == MPG123_OK &&
+                        mpg123_format(handle_, rate, channels == 1 ? MPG123_MONO : MPG123_STEREO,
+                                      MPG123_ENC_FLOAT_32) == MPG123_OK &&
+                        mpg123_open(handle_, path.c_str()) == MPG123_OK;
+        if (!ok) {
+            mpg123_delete(handle_);
+            handle_ = nullptr;
         }
-        thread_ = std::thread([this, file] {
-            Feed(file);
-            ::close(file);
-            ::close(ends_[1]);
-        });
     }
-    ~StreamFeed() {
-        if (ends_[0] >= 0)
-            ::shutdown(ends_[0], SHUT_RDWR); // wakes a feeder blocked on a full socket
-        if (thread_.joinable())
-            thread_.join();
-        if (ends_[0] >= 0)
-            ::close(ends_[0]);
+    ~Mp3Decoder() {
+        if (handle_) {
+            mpg123_close(handle_);
+            mpg123_delete(handle_);
+        }
     }
-    int ReadEnd() const { return ends_[0]; }
+    Mp3Decoder(const Mp3Decoder&) = delete;
+    Mp3Decoder& operator=(const Mp3Decoder&) = delete;
+
+    bool IsOpen() const { return handle_ != nullptr; }
+
+    // Interleaved frames; fewer than asked only at the end of the stream or on damage.
+    std::size_t Read(float* out, std::size_t frames) {
+        const std::size_t frameBytes = sizeof(float) * static_cast<std::size_t>(channels_);
+        std::size_t filled = 0;
+        while (filled < frames * frameBytes) {
+            std::size_t done = 0;
+            const int result = mpg123_read(handle_, reinterpret_cast<unsigned char*>(out) + filled,
+                                           frames * frameBytes - filled, &done);
+            filled += done;
+            if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
+                break;
+            if (done == 0 && result == MPG123_OK)
+                break;
+        }
+        return filled / frameBytes;
+    }
 
 private:
-    void Feed(int file) {
-        std::array<char, 65536> block{};
-        for (;;) {
-            const ssize_t got = ::read(file, block.data(), block.size());
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return;
-            for (ssize_t sent = 0; sent < got;) {
-                const ssize_t n =
-                    ::send(ends_[1], block.data() + sent, std::size_t(got - sent), MSG_NOSIGNAL);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    return;
-                sent += n;
-            }
-        }
-    }
-
-    std::array<int, 2> ends_{-1, -1};
-    std::thread thread_;
+    mpg123_handle* handle_ = nullptr;
+    int channels_;
 };
 
 SoundFile::SoundFile(const std::filesystem::path& path) {
@@ -129,20 +127,24 @@ SoundFile::SoundFile(const std::filesystem::path& path) {
         return;
     SF_INFO info{};
     file_ = sf_open(path.c_str(), SFM_READ, &info);
-    // An MP3 file's frame count is only an estimate unless a header states it, and libsndfile reads
-    // no further than its count: as a stream it has none, and the file is read to its end.
-    if (file_ && (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG) {
+    if (file_ && (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG && info.channels <= 2) {
         sf_close(file_);
-        feed_ = std::make_unique<StreamFeed>(path);
-        info = {};
-        file_ = feed_->ReadEnd() < 0 ? nullptr : sf_open_fd(feed_->ReadEnd(), SFM_READ, &info, SF_FALSE);
+        file_ = nullptr;
+        mp3_ = std::make_unique<Mp3Decoder>(path, info.samplerate, info.channels);
+        if (!mp3_->IsOpen()) {
+            mp3_.reset();
+            return;
+        }
+        info.frames = 0; // unknown until the end
     }
     if (file_ && (info.samplerate <= 0 || info.channels <= 0)) {
         sf_close(file_);
         file_ = nullptr;
     }
-    if (file_)
+    if (IsOpen()) {
         info_ = {FormatName(info.format), SampleKind(info.format), info.samplerate, info.channels};
+        frames_ = info.frames;
+    }
 }
 
 SoundFile::~SoundFile() {
@@ -150,23 +152,39 @@ SoundFile::~SoundFile() {
         sf_close(file_);
 }
 
+std::size_t SoundFile::ReadFrames(float* out, std::size_t frames) {
+    if (mp3_)
+        return mp3_->Read(out, frames);
+    const sf_count_t got = sf_readf_float(file_, out, static_cast<sf_count_t>(frames));
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
+}
+
 std::vector<float> SoundFile::ReadMono(std::size_t frames) {
     std::vector<float> mono;
-    if (!file_)
+    if (!IsOpen())
         return mono;
+    // The header's count, where there is one, saves growing the buffer; it is not a limit, and a
+    // damaged header may state anything.
+    constexpr std::size_t kMostReserved = std::size_t{1} << 24;
+    if (frames_ > 0)
+        mono.reserve(std::min({frames, static_cast<std::size_t>(frames_), kMostReserved}));
     const auto channels = static_cast<std::size_t>(info_.channels);
-    constexpr std::size_t kBlockFrames = 4096;
+    constexpr std::size_t kBlockFrames = 16384;
     std::vector<float> block(kBlockFrames * channels);
     while (mono.size() < frames) {
         const std::size_t wanted = std::min(kBlockFrames, frames - mono.size());
-        const sf_count_t got = sf_readf_float(file_, block.data(), static_cast<sf_count_t>(wanted));
-        if (got <= 0)
+        const std::size_t got = ReadFrames(block.data(), wanted);
+        if (got == 0)
             break;
-        for (std::size_t f = 0; f < static_cast<std::size_t>(got); ++f) {
+        const std::size_t start = mono.size();
+        mono.resize(start + got);
+        const float scale = 1.0F / static_cast<float>(channels);
+        for (std::size_t f = 0; f < got; ++f) {
+            const float* frame = block.data() + f * channels;
             float sum = 0;
             for (std::size_t c = 0; c < channels; ++c)
-                sum += block[f * channels + c];
-            mono.push_back(sum / static_cast<float>(channels));
+                sum += frame[c];
+            mono[start + f] = sum * scale;
         }
     }
     return mono;

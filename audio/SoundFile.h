@@ -7,7 +7,7 @@
 #include <vector>
 
 struct sf_private_tag;
-class StreamFeed;
+class Mp3Decoder;
 
 // What a recording is, as the user is told: "MP3", 44100, 2.
 struct SoundFileInfo {
@@ -25,7 +25,7 @@ public:
     SoundFile(const SoundFile&) = delete;
     SoundFile& operator=(const SoundFile&) = delete;
 
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return file_ != nullptr || mp3_ != nullptr; }
     const SoundFileInfo& Info() const { return info_; }
 
     // Reads on until `frames` frames are read or the file ends, each frame mixed down to the average
@@ -33,9 +33,12 @@ public:
     std::vector<float> ReadMono(std::size_t frames);
 
 private:
-    std::unique_ptr<StreamFeed> feed_; // outlives file_, which reads from it
+    std::size_t ReadFrames(float* out, std::size_t frames);
+
     sf_private_tag* file_ = nullptr;
+    std::unique_ptr<Mp3Decoder> mp3_; // instead of file_ for MPEG audio
     SoundFileInfo info_;
+    long long frames_ = 0; // as the header states it, if at all
 };
 
 // An MP4/M4A container or a bare AAC stream: common, and not readable by this program.

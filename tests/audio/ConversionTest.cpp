@@ -1,6 +1,7 @@
 #include "audio/Conversion.h"
 #include "audio/SoundFile.h"
 #include "audio/SoundImport.h"
+#include "tests/support/wav/WavBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -147,6 +148,15 @@ TEST_F(ConversionTest, NormalisingPutsThePeakAtMinus1dBFS) {
 TEST_F(ConversionTest, ReadingStopsOnceTheSamplesWantedAreCertain) {
     EXPECT_EQ(Convert(Make("cut.mp3", "-c:a libmp3lame"), true, 1000).size(), 1000u);
     EXPECT_EQ(Convert(Make("cut.wav", "-c:a pcm_s16le"), true, 1).size(), 1u);
+}
+
+TEST_F(ConversionTest, ARecordingTooShortForOneSampleAtItsRateGivesNone) {
+    wavtest::FmtFields fast;
+    fast.samplesPerSecond = 1000000;
+    fast.bytesPerSecond = 2000000;
+    const fs::path path = folder_ / "fast.wav";
+    wavtest::WriteFile(path, wavtest::WavBuilder().Fmt(fast).Data(wavtest::Signal(50)).Build());
+    EXPECT_TRUE(Convert(path, true).empty());
 }
 
 TEST_F(ConversionTest, M4aAndAacAreRecognisedAndRefusedByName) {
