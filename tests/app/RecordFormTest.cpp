@@ -176,6 +176,18 @@ TEST_F(RecordFormTest, SpaceRecordsAndStops) {
     EXPECT_TRUE(dialog.EditText->text().endsWith(' '));
 }
 
+TEST_F(RecordFormTest, TakesTooShortForOneSampleLeaveNothingToLoad) {
+    TFormRecord& dialog = Open();
+    for (const std::vector<float>& chunk : {std::vector<float>{}, std::vector<float>{0.5F, -0.5F}}) {
+        dialog.BitBtnCapture->click();
+        emit fake->Captured(chunk);
+        dialog.BitBtnCapture->click();
+        EXPECT_TRUE(dialog.Take().empty());
+        EXPECT_FALSE(dialog.BitBtnLoad->isEnabled());
+        EXPECT_FALSE(dialog.BitBtnListen->isEnabled());
+    }
+}
+
 TEST_F(RecordFormTest, MarkersMoveWithTheMouseAndNeverCross) {
     TFormRecord& dialog = Open();
     dialog.BitBtnCapture->click();
