@@ -1,5 +1,6 @@
 #include "SoundServer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -26,24 +27,25 @@ void StartServer(const std::string& folder, const std::string& script) {
 
 } // namespace
 
-CapturingSoundServer::CapturingSoundServer() {
+std::string PrivateSoundServer::Start(const std::string& modules, const std::string& file) {
     if (std::system("pulseaudio --version >/dev/null 2>&1") != 0) {
         problem_ = "pulseaudio is not installed";
-        return;
+        return {};
     }
     std::string pattern = (std::filesystem::temp_directory_path() / "sound-server-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) {
         problem_ = "no temporary folder";
-        return;
+        return {};
     }
     folder_ = pattern;
     const std::string script = folder_ + "/server.pa", socket = folder_ + "/native",
-                      pipe = folder_ + "/capture";
-    std::ofstream(script)
-        << "load-module module-native-protocol-unix socket=" << socket << " auth-anonymous=1\n"
-        << "load-module module-pipe-sink file=" << pipe
-        << " format=s16le rate=8000 channels=1 use_system_clock_for_timing=yes sink_name=capture\n"
-        << "set-default-sink capture\n";
+                      pipe = folder_ + "/" + file;
+    std::string lines = modules;
+    for (std::size_t at; (at = lines.find("{folder}")) != std::string::npos;)
+        lines.replace(at, 8, folder_);
+    std::ofstream(script) << "load-module module-native-protocol-unix socket=" << socket
+                          << " auth-anonymous=1\n"
+                          << lines;
     pid_ = ::fork();
     if (pid_ == 0)
         StartServer(folder_, script);
@@ -51,16 +53,37 @@ CapturingSoundServer::CapturingSoundServer() {
     while (!std::filesystem::exists(socket) || !std::filesystem::exists(pipe)) {
         if (std::chrono::steady_clock::now() > due || ::waitpid(pid_, nullptr, WNOHANG) == pid_) {
             problem_ = "pulseaudio did not start";
-            return;
+            return {};
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    ::setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+    return pipe;
+}
+
+PrivateSoundServer::~PrivateSoundServer() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    if (!folder_.empty()) {
+        std::error_code error;
+        std::filesystem::remove_all(folder_, error);
+    }
+}
+
+CapturingSoundServer::CapturingSoundServer() {
+    const std::string pipe =
+        Start("load-module module-pipe-sink file={folder}/capture format=s16le rate=8000 channels=1 "
+              "use_system_clock_for_timing=yes sink_name=capture\nset-default-sink capture\n",
+              "capture");
+    if (pipe.empty())
+        return;
     fd_ = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
         problem_ = "the sink's pipe does not open";
         return;
     }
-    ::setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
     reader_ = std::thread([this] { Read(); });
 }
 
@@ -70,14 +93,6 @@ CapturingSoundServer::~CapturingSoundServer() {
         reader_.join();
     if (fd_ >= 0)
         ::close(fd_);
-    if (pid_ > 0) {
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    if (!folder_.empty()) {
-        std::error_code error;
-        std::filesystem::remove_all(folder_, error);
-    }
 }
 
 std::vector<std::int16_t> CapturingSoundServer::Captured() {
@@ -96,4 +111,41 @@ void CapturingSoundServer::Read() {
         std::lock_guard lock(mutex_);
         captured_.insert(captured_.end(), block.begin(), block.begin() + got / 2);
     }
+}
+
+FeedingSoundServer::FeedingSoundServer() {
+    fifo_ = Start("load-module module-pipe-source source_name=fifo file={folder}/fifo format=s16le rate=" +
+                      std::to_string(kRate) +
+                      " channels=1 source_properties=device.description=" + kDescription + "\n",
+                  "fifo");
+}
+
+FeedingSoundServer::~FeedingSoundServer() {
+    StopFeeding();
+}
+
+void FeedingSoundServer::Loop(std::vector<std::int16_t> signal) {
+    StopFeeding();
+    stop_ = false;
+    feeder_ = std::thread([this, signal = std::move(signal)] {
+        const int fd = ::open(fifo_.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0 || signal.empty())
+            return;
+        constexpr std::size_t kChunk = kRate / 50; // 20 ms
+        auto due = std::chrono::steady_clock::now();
+        for (std::size_t at = 0; !stop_; at = (at + kChunk) % signal.size()) {
+            const std::size_t n = std::min(kChunk, signal.size() - at);
+            if (::write(fd, signal.data() + at, n * 2) <= 0)
+                break;
+            due += std::chrono::microseconds(1000000 * n / kRate);
+            std::this_thread::sleep_until(due);
+        }
+        ::close(fd);
+    });
+}
+
+void FeedingSoundServer::StopFeeding() {
+    stop_ = true;
+    if (feeder_.joinable())
+        feeder_.join();
 }
