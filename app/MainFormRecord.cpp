@@ -15,6 +15,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 void TForm1::CreateRecordControls() {
     BitBtnRecord = Place(new QPushButton(QIcon(QStringLiteral(":/icons/sound-record.svg")),
                                          QStringLiteral("Записать"), GroupBox1),
