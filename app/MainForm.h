@@ -67,8 +67,9 @@ public:
     QString WorkingDirectory;
     bool fullLayout = true;
 
-    // Whether recordings converted from other formats have their peak brought to -1 dBFS; the
-    // question before a conversion offers it, and it is remembered until the program ends.
+    // Whether recordings converted from other formats, and takes recorded or spoken, have their peak
+    // brought to -1 dBFS; the question before a conversion and the record dialog offer it, and it is
+    // remembered until the program ends.
     bool normaliseVolume = true;
     // Where phrases are played: the sound device unless a test puts something else in its place.
     void UseSoundOutput(std::unique_ptr<SoundOutput> output);

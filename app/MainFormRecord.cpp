@@ -10,6 +10,7 @@
 #include "take/SpeakEmpty.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QMenuBar>
@@ -44,7 +45,11 @@ void TForm1::CreateRecordControls() {
 void TForm1::BitBtnRecordClick() {
     StopPlayback();
     TFormRecord FormRecord(workingBank, SelectedSlot(), ComboBoxEvents->currentText(), *sound_, this);
-    if (ShowModal(FormRecord) == QDialog::Accepted)
+    // One choice for every recording that comes in, converted or recorded.
+    FormRecord.CheckBoxNormalise->setChecked(normaliseVolume);
+    const int result = ShowModal(FormRecord);
+    normaliseVolume = FormRecord.CheckBoxNormalise->isChecked();
+    if (result == QDialog::Accepted)
         UpdateDisplay();
 }
 

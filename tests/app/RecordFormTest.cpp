@@ -11,6 +11,7 @@
 #include "tests/support/dialogs/ScriptedDialogs.h"
 #include "voice/Adpcm.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -265,10 +266,13 @@ TEST_F(RecordActionsTest, RecordButtonOpensTheDialogForTheSelectedEvent) {
     EXPECT_EQ(window.findChild<QAction*>("FileSpeakEmpty"), window.FileSpeakEmpty);
 
     window.ComboBoxEvents->setCurrentIndex(5);
+    window.normaliseVolume = false; // the window's choice for every recording that comes in
     QString caption;
     InstallModalRunner([&](QDialog& shown) {
         auto& dialog = static_cast<TFormRecord&>(shown);
         caption = dialog.windowTitle();
+        EXPECT_FALSE(dialog.CheckBoxNormalise->isChecked());
+        dialog.CheckBoxNormalise->setChecked(true);
         dialog.BitBtnCapture->click();
         fake->PlayBurst();
         dialog.BitBtnCapture->click();
@@ -277,6 +281,7 @@ TEST_F(RecordActionsTest, RecordButtonOpensTheDialogForTheSelectedEvent) {
     });
     window.BitBtnRecord->click();
     EXPECT_EQ(caption, "Запись: Тревога по входу 3");
+    EXPECT_TRUE(window.normaliseVolume);
     EXPECT_GT(window.workingBank.Slot(5).count, 8000u);
     EXPECT_EQ(window.EditFragmentTime->text(), SecondsText(window.workingBank.Slot(5).count) + " Сек.");
 }
