@@ -1,11 +1,11 @@
 #include "FileErrorText.h"
 
-#include "voice/VoiceFile.h"
+#include "voice/SafeFile.h"
 
 #include <cerrno>
 
 QString FileErrorText(const std::error_code& reason) {
-    if (reason == make_error_code(VoiceFileError::NotRegularFile))
+    if (reason == make_error_code(FileSaveError::NotRegularFile))
         return QStringLiteral("на месте файла устройство или канал, а не обычный файл");
     if (reason.category() != std::generic_category() && reason.category() != std::system_category())
         return QString::fromStdString(reason.message());

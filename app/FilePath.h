@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+// A file name the user chose, as the libraries below the window take it.
 inline std::filesystem::path ToPath(const QString& name) {
     return std::filesystem::path(name.toStdU16String());
 }

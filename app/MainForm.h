@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 inline const QString kSaveVoiceFileCaption = QStringLiteral("Сохранение файла голосовых сообщений");
 
@@ -22,6 +23,7 @@ class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QToolBar;
+class SoundOutput;
 
 // The program's main window: the event list that selects a voice slot, its duration, the memory use,
 // the voice file actions and the controller actions. It owns the two voice banks and the port.
@@ -49,6 +51,8 @@ public:
     void ComboBoxEventsChange();
     void BitBtn1Click();
     void BitBtn2Click();
+    void BitBtnPlayClick();
+    void FileExportWavExecute();
     void FileNew1Execute();
     void FileOpen1Execute();
     void FileSave1Execute();
@@ -58,6 +62,8 @@ public:
     void CompareConfExecute();
     void ComPortConfigExecute();
     void AbautExecute();
+    void BitBtnRecordClick();     // MainFormRecord.cpp
+    void FileSpeakEmptyExecute(); // MainFormRecord.cpp
 
     // Declared in the reverse order of their destruction: the directory goes first, then the scratch
     // bank, then the working bank, and the port with the window.
@@ -67,6 +73,13 @@ public:
     QString WorkingDirectory;
     bool fullLayout = true;
 
+    // Whether recordings converted from other formats, and takes recorded or spoken, have their peak
+    // brought to -1 dBFS; the question before a conversion and the record dialog offer it, and it is
+    // remembered until the program ends.
+    bool normaliseVolume = true;
+    // Where phrases are played: the sound device unless a test puts something else in its place.
+    void UseSoundOutput(std::unique_ptr<SoundOutput> output);
+
     // Set while a controller transfer uses the banks and the port: the window then refuses to close.
     bool transferRunning = false;
 
@@ -74,17 +87,21 @@ public:
     QAction* FileNew1;
     QAction* FileOpen1;
     QAction* FileSave1;
+    QAction* FileExportWav;
     QAction* Programm;
     QAction* ReadConf;
     QAction* CompareConf;
     QAction* ComPortConfig;
     QAction* Abaut;
     QAction* N7;
+    QAction* FileSpeakEmpty;
     QGroupBox* GroupBox1;
     QLabel* Label11;
     QComboBox* ComboBoxEvents;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
+    QPushButton* BitBtnRecord;
+    QPushButton* BitBtnPlay;
     QLabel* Label1;
     QLineEdit* EditFragmentTime;
     QGroupBox* GroupBox2;
@@ -95,6 +112,7 @@ public:
     FileDialog* OpenDialog1;
     FileDialog* OpenDialog2;
     FileDialog* SaveDialog1;
+    FileDialog* SaveDialog2; // a phrase exported as WAV
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,6 +126,7 @@ private:
     void CreateMemoryGroup(QWidget* parent);
     void CreateStatusBar();
     void CreateFileDialogs();
+    void CreateRecordControls(); // MainFormRecord.cpp
     void ConfigurePort();
     void RunControllerAction(QAction& action, TransferMode mode);
     void LoadAutosave();
@@ -115,8 +134,17 @@ private:
     bool SaveVoiceFileAs();
     std::uint8_t SelectedSlot() const;
     void ShowFileName(const QString& name); // in status panel 0
+    // The phrase's own controls and handlers, in MainFormSound.cpp.
+    void CreateSoundControls();
+    void ImportRecording(const QString& name);
+    bool ConvertRecording(const QString& name, const QString& description);
+    void StopPlayback();
+    void PlaybackEnded();
+    void UpdateSoundControls();
 
     std::array<QLabel*, 4> statusPanels_{};
+    std::unique_ptr<SoundOutput> sound_;
+    bool playing_ = false;
     bool centred_ = false;
     bool closing_ = false;
     bool closeAfterTransfer_ = false;

@@ -14,15 +14,8 @@ enum VoiceFileResult : int {
     kVoiceFileChecksumMismatch = 2,
 };
 
-// Why a save failed, besides the system's own reasons (errno values in the generic category).
-enum class VoiceFileError { NotRegularFile = 1 }; // a device, a FIFO or a socket is in the file's place
-const std::error_category& VoiceFileErrorCategory();
-inline std::error_code make_error_code(VoiceFileError error) {
-    return {static_cast<int>(error), VoiceFileErrorCategory()};
-}
-
 // Writes the newest version. Replaces the target only once the new file is complete on disk; a
-// symbolic link is written through to the file it names. On failure, reason says why.
+// symbolic link is written through to the file it names. On failure, reason says why (see SafeFile.h).
 VoiceFileResult WriteVoiceFile(const std::filesystem::path& path, const VoiceImage& image,
                                std::error_code& reason);
 VoiceFileResult WriteVoiceFile(const std::filesystem::path& path, const VoiceImage& image);

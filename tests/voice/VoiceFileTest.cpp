@@ -1,5 +1,6 @@
 #include "voice/VoiceFile.h"
 #include "voice/Checksum.h"
+#include "voice/SafeFile.h"
 #include "voice/SaveTemporary.h"
 
 #include <gtest/gtest.h>
@@ -272,8 +273,8 @@ TEST_F(VoiceFileTest, LinksAreWrittenThroughOnlyToRegularFiles) {
         std::error_code reason;
     } cases[] = {
         {"missing.vce", {}},
-        {"/dev/null", make_error_code(VoiceFileError::NotRegularFile)},
-        {"fifo", make_error_code(VoiceFileError::NotRegularFile)},
+        {"/dev/null", make_error_code(FileSaveError::NotRegularFile)},
+        {"fifo", make_error_code(FileSaveError::NotRegularFile)},
         {"dir", std::make_error_code(std::errc::is_a_directory)},
         {"loop.vce", std::make_error_code(std::errc::too_many_symbolic_link_levels)},
     };
