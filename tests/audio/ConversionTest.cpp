@@ -39,8 +39,13 @@ protected:
         std::string expression;
         for (int c = 0; c < channels; ++c) {
             const bool negated = opposite && c % 2 == 1;
-            expression += (c ? "|" : "") + std::string(negated ? "-" : "") + std::to_string(amplitude) +
-                          "*sin(2*PI*" + std::to_string(hz) + "*t)";
+            // Appended piece by piece: GCC 12 -O3 reports a false overlap for a chain of string additions.
+            expression += c ? "|" : "";
+            expression += negated ? "-" : "";
+            expression += std::to_string(amplitude);
+            expression += "*sin(2*PI*";
+            expression += std::to_string(hz);
+            expression += "*t)";
         }
         const fs::path path = folder_ / name;
         const std::string command = "ffmpeg -loglevel error -y -f lavfi -i 'aevalsrc=" + expression +
