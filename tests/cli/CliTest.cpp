@@ -244,9 +244,8 @@ TEST_F(Cli, CompareAndReadTellWhatTheControllerHolds) {
     controller.WriteMemory(300 + 40000 + 100, {&changed, 1});
     const CliResult different = Run(WithPorts({"compare", "bank.vce", "--json"}));
     EXPECT_EQ(different.code, 3);
-    EXPECT_TRUE(Contains(different.out, R"("outcome": "different",
-      "message": "Сообщеня контроллера отличаются от текущих\nОтличаются: Тревога по входу 5",)"))
-        << different.out;
+    EXPECT_TRUE(Contains(different.out, R"("outcome": "different",)")) << different.out;
+    EXPECT_TRUE(Contains(different.out, R"(\nОтличаются: Тревога по входу 5",)")) << different.out;
     EXPECT_TRUE(Contains(different.out, R"("differingEvents": [
         {
           "event": 7,
