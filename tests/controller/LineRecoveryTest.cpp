@@ -33,7 +33,7 @@ TEST(LineRecovery, TheNextTransferOpensAPortWhoseLineHungUpAgain) {
     const auto scratch = std::make_unique<VoiceBank>();
     RecordingView view;
     unplugged->InjectFault({emulator::Stage::ReadBlock, emulator::FaultKind::HangUp, 3});
-    EXPECT_EQ(RunControllerTransfer(TransferMode::Read, port, {*working, *scratch}, view),
+    EXPECT_EQ(RunControllerTransfer(TransferMode::Read, port, {working->image, scratch->image}, view).outcome,
               TransferOutcome::PortFailed);
     EXPECT_TRUE(port.LineFailed());
     unplugged.reset();
@@ -41,7 +41,7 @@ TEST(LineRecovery, TheNextTransferOpensAPortWhoseLineHungUpAgain) {
     ControllerEmulator pluggedIn;
     fs::remove(link);
     fs::create_symlink(pluggedIn.SlavePath(), link);
-    EXPECT_EQ(RunControllerTransfer(TransferMode::Read, port, {*working, *scratch}, view),
+    EXPECT_EQ(RunControllerTransfer(TransferMode::Read, port, {working->image, scratch->image}, view).outcome,
               TransferOutcome::Succeeded)
         << view.Caption();
     EXPECT_FALSE(port.LineFailed());
