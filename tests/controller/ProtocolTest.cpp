@@ -276,7 +276,8 @@ TEST_F(Protocol, AWrongChecksumIsTriedAgainLikeAMissingAnswer) {
         controller.InjectFault({.stage = stage, .kind = FaultKind::WrongChecksum, .block = 9});
         Begin();
         const auto run = [&] {
-            return stage == Stage::WriteBlock ? protocol.WriteImage(*bank) : protocol.ReadImage(*bank);
+            return stage == Stage::WriteBlock ? protocol.WriteImage(bank->image)
+                                              : protocol.ReadImage(bank->image);
         };
         ExpectFailure(run(), kTransferError);
         EXPECT_EQ(view.progress, 9 * 240);
@@ -301,11 +302,11 @@ TEST_F(Protocol, ALateAnswerToARetriedBlockIsNotTakenForTheNextBlocksAnswer) {
             {.stage = stage, .kind = FaultKind::Delay, .block = block, .attempt = 2, .delayMs = 50});
         Begin();
         if (stage == Stage::WriteBlock) {
-            EXPECT_EQ(protocol.WriteImage(*bank), 0) << view.Caption();
+            EXPECT_EQ(protocol.WriteImage(bank->image), 0) << view.Caption();
             EXPECT_EQ(Memory(controller), Bytes(bank->image));
         } else {
             const auto read = std::make_unique<VoiceBank>();
-            EXPECT_EQ(protocol.ReadImage(*read), 0) << view.Caption();
+            EXPECT_EQ(protocol.ReadImage(read->image), 0) << view.Caption();
             EXPECT_EQ(Bytes(read->image), Bytes(bank->image));
         }
     }
