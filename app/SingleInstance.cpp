@@ -19,12 +19,14 @@ SingleInstance::SingleInstance(const QString& directory, const QString& name)
     QDir().mkpath(directory);
     // Only a lock whose owner is gone is stale, however old it is.
     lock_.setStaleLockTime(0);
+    const QString socketPath = QDir(directory).filePath(name + QStringLiteral(".socket"));
     if (!lock_.tryLock(0)) {
         // A folder where no lock can be made says nothing about another copy: don't keep the user out.
         first_ = lock_.error() != QLockFile::LockFailedError;
+        if (!first_)
+            SomeoneAnswers(socketPath); // the knock
         return;
     }
-    const QString socketPath = QDir(directory).filePath(name + QStringLiteral(".socket"));
     if (SomeoneAnswers(socketPath)) {
         lock_.unlock();
         return;
@@ -33,6 +35,12 @@ SingleInstance::SingleInstance(const QString& directory, const QString& name)
     QLocalServer::removeServer(socketPath);
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     server_.listen(socketPath);
+    QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] {
+        while (QLocalSocket* socket = server_.nextPendingConnection())
+            socket->deleteLater();
+        if (knocked_)
+            knocked_();
+    });
     first_ = true;
 }
 

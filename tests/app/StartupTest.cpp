@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLockFile>
@@ -38,6 +39,19 @@ TEST_F(StartupTest, OnlyOneCopyRunsAtATime) {
     EXPECT_FALSE(SingleInstance(runtime.path(), kTitle).IsFirst());
     first.reset();
     EXPECT_TRUE(SingleInstance(runtime.path(), kTitle).IsFirst());
+}
+
+TEST_F(StartupTest, EachLaterStartKnocksOnTheRunningCopy) {
+    SingleInstance first(runtime.path(), kTitle);
+    int knocks = 0;
+    first.OnLaterStart([&knocks] { ++knocks; });
+    for (int expected = 1; expected <= 2; ++expected) {
+        EXPECT_FALSE(SingleInstance(runtime.path(), kTitle).IsFirst());
+        QDeadlineTimer deadline(10000);
+        while (knocks < expected && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_EQ(knocks, expected);
+    }
 }
 
 TEST_F(StartupTest, AFolderWhereNoLockCanBeMadeDoesNotKeepTheUserOut) {
