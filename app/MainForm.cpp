@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "ComPortSetup.h"
 #include "Dialogs.h"
+#include "EventList.h"
 #include "EventNames.h"
 #include "FileDialog.h"
 #include "FormLayout.h"
@@ -42,6 +43,7 @@ constexpr int kStatusBarHeight = 19;
 const QString kOpenVoiceFileCaption = QStringLiteral("Открытие файла голосовых сообщений");
 const QString kSaveVoiceFileCaption = QStringLiteral("Сохранение файла голосовых сообщений");
 const QString kVoiceFileFilter = QStringLiteral("Файлы голосовых сообщений (*.vce)");
+const QString kDefaultVoiceFile = QStringLiteral("default.vce");
 
 QIcon Icon(const char* name) {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
@@ -51,13 +53,15 @@ std::filesystem::path ToPath(const QString& name) {
     return std::filesystem::path(name.toStdU16String());
 }
 
+// The caption carries its access key ("&"), which menus underline and buttons leave out.
 QAction* CreateAction(QObject* owner, const char* name, const char* category, const QString& caption,
-                      const QString& hint, const char* icon) {
+                      const QString& hint, const char* icon, const QKeySequence& shortcut = {}) {
     auto* action = new QAction(caption, owner);
+    action->setShortcut(shortcut);
     action->setObjectName(QLatin1String(name));
     if (category)
         action->setProperty("category", QLatin1String(category));
-    action->setToolTip(hint.isEmpty() ? caption : hint);
+    action->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
     if (icon)
         action->setIcon(Icon(icon));
     return action;
@@ -72,7 +76,11 @@ class ImportMessageBoxes final : public ImportReporter {
 public:
     explicit ImportMessageBoxes(QWidget* owner) : owner_(owner) {}
     void Report(const ImportMessage& message) override {
-        ShowWarning(owner_, FromUtf8(message.caption), FromUtf8(message.text));
+        QString text = FromUtf8(message.text);
+        if (message.kind == ImportMessageKind::Truncated)
+            text += QStringLiteral("\nБудет загружено %1 с из %2 с")
+                        .arg(SecondsText(message.loadedSamples), SecondsText(message.fileSamples));
+        ShowWarning(owner_, FromUtf8(message.caption), text);
     }
 
 private:
@@ -108,30 +116,37 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
     ComboBoxEvents->setCurrentIndex(0);
+    history_.Reset(workingBank);
     UpdateDisplay();
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::CreateActions() {
-    FileNew1 = CreateAction(this, "FileNew1", "File", QStringLiteral("Очистить память"),
-                            QStringLiteral("Очистить память голосовых сообщений"), "chip-clear");
-    FileOpen1 = CreateAction(this, "FileOpen1", "File", QStringLiteral("Открыть файл голосовых сообщений..."),
-                             QStringLiteral("Открыть файл голосовых сообщений"), "file-open");
+    FileNew1 = CreateAction(this, "FileNew1", "File", QStringLiteral("&Очистить память"),
+                            QStringLiteral("Очистить память голосовых сообщений"), "chip-clear",
+                            QKeySequence(Qt::CTRL | Qt::Key_N));
+    FileOpen1 = CreateAction(
+        this, "FileOpen1", "File", QStringLiteral("О&ткрыть файл голосовых сообщений..."),
+        QStringLiteral("Открыть файл голосовых сообщений"), "file-open", QKeySequence(Qt::CTRL | Qt::Key_O));
     FileSave1 =
-        CreateAction(this, "FileSave1", "File", QStringLiteral("Сохранить голосовые сообщения в файл..."),
-                     QStringLiteral("Сохранить голосовые сообщения в файл"), "file-save");
-    Programm = CreateAction(this, "Programm", "Controller", QStringLiteral("Программировать"),
-                            QStringLiteral("Загрузить звуковые сообщения в контроллер"), "chip-write");
-    ReadConf = CreateAction(this, "ReadConf", "Controller", QStringLiteral("Считать"),
-                            QStringLiteral("Считать звуковые сообщения из контроллера"), "chip-read");
-    CompareConf = CreateAction(this, "CompareConf", "Controller", QStringLiteral("Сравнить"),
+        CreateAction(this, "FileSave1", "File", QStringLiteral("&Сохранить голосовые сообщения в файл..."),
+                     QStringLiteral("Сохранить голосовые сообщения в файл"), "file-save",
+                     QKeySequence(Qt::CTRL | Qt::Key_S));
+    Programm = CreateAction(this, "Programm", "Controller", QStringLiteral("&Программировать"),
+                            QStringLiteral("Загрузить звуковые сообщения в контроллер"), "chip-write",
+                            QKeySequence(Qt::Key_F9));
+    ReadConf = CreateAction(this, "ReadConf", "Controller", QStringLiteral("&Считать"),
+                            QStringLiteral("Считать звуковые сообщения из контроллера"), "chip-read",
+                            QKeySequence(Qt::Key_F10));
+    CompareConf = CreateAction(this, "CompareConf", "Controller", QStringLiteral("С&равнить"),
                                QStringLiteral("Сравнить текущую конфигурацию с конфигурацией контроллера"),
-                               "chip-compare");
-    ComPortConfig = CreateAction(this, "ComPortConfig", "Parametrs", QStringLiteral("COM порт..."),
+                               "chip-compare", QKeySequence(Qt::Key_F11));
+    ComPortConfig = CreateAction(this, "ComPortConfig", "Parametrs", QStringLiteral("&COM порт..."),
                                  QStringLiteral("Настройка COM порта"), "serial-port");
-    Abaut = CreateAction(this, "Abaut", "?", QStringLiteral("О программе..."), QString(), nullptr);
-    N7 = CreateAction(this, "N7", nullptr, QStringLiteral("Закрыть          Alt+F4"), QString(), nullptr);
+    Abaut = CreateAction(this, "Abaut", "?", QStringLiteral("&О программе..."), QString(), nullptr);
+    N7 = CreateAction(this, "N7", nullptr, QStringLiteral("&Закрыть          Alt+F4"), QString(), nullptr);
+    CreateEditActions();
 
     connect(FileNew1, &QAction::triggered, this, &TForm1::FileNew1Execute);
     connect(FileOpen1, &QAction::triggered, this, &TForm1::FileOpen1Execute);
@@ -145,13 +160,14 @@ void TForm1::CreateActions() {
 }
 
 void TForm1::CreateMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
     file->addActions({FileNew1, FileOpen1, FileSave1});
     file->addSeparator();
     file->addAction(N7);
-    menuBar()->addMenu(QStringLiteral("Настройка"))->addAction(ComPortConfig);
-    menuBar()->addMenu(QStringLiteral("Контроллер"))->addActions({Programm, ReadConf, CompareConf});
-    menuBar()->addMenu(QStringLiteral("?"))->addAction(Abaut);
+    menuBar()->addMenu(QStringLiteral("&Правка"))->addActions({EditUndo, EditRedo});
+    menuBar()->addMenu(QStringLiteral("&Настройка"))->addAction(ComPortConfig);
+    menuBar()->addMenu(QStringLiteral("&Контроллер"))->addActions({Programm, ReadConf, CompareConf});
+    menuBar()->addMenu(QStringLiteral("&?"))->addAction(Abaut);
 }
 
 void TForm1::CreateToolBar() {
@@ -208,24 +224,21 @@ void TForm1::CreateSoundGroup(QWidget* parent) {
     // Without this, styles that open a list as a menu (Fusion among them) show all 43 rows at once.
     ComboBoxEvents->setStyleSheet(QStringLiteral("combobox-popup: 0;"));
     ComboBoxEvents->resize(281, ComboBoxEvents->sizeHint().height());
-    // The longest event texts don't fit the box; let the open list show them whole.
-    int widest = 0;
-    for (int i = 0; i < ComboBoxEvents->count(); ++i)
-        widest =
-            std::max(widest, ComboBoxEvents->fontMetrics().horizontalAdvance(ComboBoxEvents->itemText(i)));
-    ComboBoxEvents->view()->setMinimumWidth(widest + 24);
+    ShowDurationsInOpenList(*ComboBoxEvents);
     connect(ComboBoxEvents, &QComboBox::activated, this, &TForm1::ComboBoxEventsChange);
 
     BitBtn1 =
         Place(new QPushButton(Icon("sound-open"), QStringLiteral("Открыть"), GroupBox1), "BitBtn1", 368, 22);
     BitBtn1->resize(81, 25);
     BitBtn1->setToolTip(QStringLiteral("Загрузить новый звуковой фрагмент"));
+    BitBtn1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
 
     BitBtn2 = Place(new QPushButton(Icon("sound-delete"), QStringLiteral("Удалить"), GroupBox1), "BitBtn2",
                     456, 22);
     BitBtn2->resize(81, 25);
     BitBtn2->setToolTip(QStringLiteral("Удалить звуковой фрагмент"));
+    BitBtn2->setShortcut(QKeySequence(Qt::Key_Delete));
     connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
 
     Label1 = Place(new QLabel(QStringLiteral("Продолжительность звукового фрагмента"), GroupBox1), "Label1",
@@ -308,9 +321,10 @@ void TForm1::FormCreate() {
         workingBank.ClearAllSlots();
         workingBank.PackImage();
     }
+    history_.Reset(workingBank);
     UpdateDisplay();
 
-    ShowFileName(QStringLiteral("default.vce"));
+    ShowFileName(kDefaultVoiceFile);
     SetPanelText(*StatusPanel(1), QStringLiteral("NC"));
     try {
         ComPort1.Open();
@@ -371,6 +385,7 @@ void TForm1::UpdateDisplay() {
     ProgressBar1->setValue(int(workingBank.UsedSamples()));
     Label3->setText(QStringLiteral("Занято: ") + SecondsText(workingBank.UsedSamples()) + seconds +
                     QStringLiteral("    Свободно: ") + SecondsText(workingBank.FreeSamples()) + seconds);
+    ShowBankState();
 }
 
 void TForm1::ComboBoxEventsChange() {
@@ -378,25 +393,33 @@ void TForm1::ComboBoxEventsChange() {
 }
 
 void TForm1::BitBtn1Click() {
+    const QString event = ComboBoxEvents->currentText();
+    OpenDialog1->Title = QStringLiteral("Открытие файла: ") + event;
     if (!OpenDialog1->Execute(this))
         return;
     ImportMessageBoxes messages(this);
     // A slot emptied because the memory is full is shown as such too, not only a loaded one.
     if (ImportWav(workingBank, SelectedSlot(), ToPath(OpenDialog1->FileName), messages) !=
         ImportOutcome::Unchanged)
-        UpdateDisplay();
+        BankChanged(SelectedSlot(), QStringLiteral("загрузку фрагмента «%1»").arg(event));
 }
 
 void TForm1::BitBtn2Click() {
     workingBank.ClearSlot(SelectedSlot());
-    UpdateDisplay();
+    BankChanged(SelectedSlot(), QStringLiteral("удаление фрагмента «%1»").arg(ComboBoxEvents->currentText()));
 }
 
 void TForm1::FileNew1Execute() {
+    if (workingBank.UsedSamples() > 0 &&
+        Dialogs::Current().Message(this, QMessageBox::Warning, QStringLiteral("Очистка памяти"),
+                                   QStringLiteral("Удалить все голосовые сообщения?"),
+                                   QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    const int event = SelectedSlot();
     ComboBoxEvents->setCurrentIndex(0);
     workingBank.ClearAllSlots();
     workingBank.PackImage();
-    UpdateDisplay();
+    BankChanged(event, QStringLiteral("очистку памяти"));
 }
 
 void TForm1::FileOpen1Execute() {
@@ -406,8 +429,11 @@ void TForm1::FileOpen1Execute() {
     switch (ReadVoiceFile(ToPath(name), workingBank.image, fullLayout)) {
     case kVoiceFileOk:
         workingBank.UnpackImage(fullLayout);
-        UpdateDisplay();
         ShowFileName(name);
+        history_.Record(workingBank, SelectedSlot(),
+                        QStringLiteral("открытие файла «%1»").arg(QFileInfo(name).fileName()));
+        history_.MarkSaved();
+        UpdateDisplay();
         break;
     case kVoiceFileChecksumMismatch:
         ShowWarning(this, kOpenVoiceFileCaption, QStringLiteral("Неизвестный формат файла"));
@@ -419,7 +445,9 @@ void TForm1::FileOpen1Execute() {
 }
 
 void TForm1::FileSave1Execute() {
-    SaveDialog1->FileName = StatusPanel(0)->text();
+    // The file last opened or saved; the autosave is the program's own, not a name to offer.
+    const QString last = StatusPanel(0)->text();
+    SaveDialog1->FileName = last == kDefaultVoiceFile ? QString() : last;
     workingBank.PackImage();
     if (!SaveDialog1->Execute(this))
         return;
@@ -434,6 +462,8 @@ void TForm1::FileSave1Execute() {
         return;
     }
     ShowFileName(name);
+    history_.MarkSaved();
+    ShowBankState();
 }
 
 void TForm1::ShowFileName(const QString& name) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BankHistory.h"
 #include "link/CPort.h"
 #include "link/Transfer.h"
 #include "voice/Voicebank.h"
@@ -47,6 +48,8 @@ public:
     void FileOpen1Execute();
     void FileSave1Execute();
     void N7Click();
+    void EditUndoExecute();
+    void EditRedoExecute();
     void ProgrammExecute();
     void ReadConfExecute();
     void CompareConfExecute();
@@ -74,6 +77,8 @@ public:
     QAction* ComPortConfig;
     QAction* Abaut;
     QAction* N7;
+    QAction* EditUndo;
+    QAction* EditRedo;
     QGroupBox* GroupBox1;
     QLabel* Label11;
     QComboBox* ComboBoxEvents;
@@ -106,6 +111,13 @@ private:
     void RunControllerAction(QAction& action, TransferMode mode);
     std::uint8_t SelectedSlot() const;
     void ShowFileName(const QString& name); // in status panel 0
+
+    // Undo, redo and the mark of a bank that differs from its voice file (MainFormEdit.cpp).
+    void CreateEditActions();
+    void BankChanged(int event, const QString& what); // after a change, with UpdateDisplay
+    void ShowBankState();                             // part of UpdateDisplay
+    void SelectEvent(int event);
+    BankHistory history_;
 
     std::array<QLabel*, 4> statusPanels_{};
     bool centred_ = false;

@@ -1,6 +1,7 @@
 // The three controller actions of the main window.
 #include "MainForm.h"
 
+#include "Dialogs.h"
 #include "link/Transfer.h"
 
 #include <QAction>
@@ -11,6 +12,12 @@ void TForm1::ProgrammExecute() {
 }
 
 void TForm1::ReadConfExecute() {
+    if (history_.Modified() &&
+        Dialogs::Current().Message(
+            this, QMessageBox::Warning, QStringLiteral("Считывание голосовых сообщений"),
+            QStringLiteral("Голосовые сообщения заменятся считанными из контроллера. Продолжить?"),
+            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
     RunControllerAction(*ReadConf, TransferMode::Read);
 }
 
@@ -28,7 +35,7 @@ void TForm1::RunControllerAction(QAction& action, TransferMode mode) {
     RunTransfer(mode, target, [&] {
         if (mode == TransferMode::Read) { // whatever the outcome: a failed read left the packed image
             workingBank.UnpackImage(true);
-            UpdateDisplay();
+            BankChanged(SelectedSlot(), QStringLiteral("чтение из контроллера"));
         }
     });
     transferRunning = false;

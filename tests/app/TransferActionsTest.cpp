@@ -5,8 +5,10 @@
 #include "app/MainForm.h"
 #include "emulator/ControllerEmulator.h"
 #include "link/ReadWriteAction.h"
+#include "tests/support/dialogs/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -134,6 +136,34 @@ TEST_F(TransferActions, ACancelClosesTheDialogAtOnceAndTheActionComesBack) {
     EXPECT_FALSE(user.clickedClose);
     EXPECT_EQ(user.closing.caption, "Передача данных прервана пользователем");
     EXPECT_TRUE(form.CompareConf->isEnabled());
+}
+
+// Unsaved changes are replaced by a read only when the user agrees; a read can be undone.
+TEST_F(TransferActions, AReadOverUnsavedChangesAsksFirstAndCanBeUndone) {
+    ScriptedDialogs dialogs;
+    form.ComboBoxEvents->setCurrentIndex(7);
+    form.BitBtn2->click();
+    const std::vector<std::uint32_t> changed = SlotCounts();
+    dialogs.AnswerNextMessage(QMessageBox::No);
+    form.ReadConf->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Голосовые сообщения заменятся считанными из контроллера. Продолжить?");
+    EXPECT_EQ(dialogs.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_TRUE(controller.Transcript().empty());
+    EXPECT_EQ(SlotCounts(), changed);
+
+    VoiceBank controllerBank;
+    FillSlot(controllerBank, 3, 800);
+    controllerBank.PackImage();
+    controller.WriteMemory(0, controllerBank.image);
+    dialogs.AnswerNextMessage(QMessageBox::Yes);
+    EXPECT_EQ(Run(*form.ReadConf).caption, "Голосовые сообщения считаны");
+    EXPECT_EQ(form.workingBank.Slot(3).count, 800u);
+    form.EditUndo->trigger();
+    EXPECT_EQ(SlotCounts(), changed);
+    form.EditRedo->trigger();
+    EXPECT_EQ(form.workingBank.Slot(3).count, 800u);
 }
 
 // The window must not pack and save the bank while the worker still uses it.
