@@ -1,8 +1,8 @@
 #pragma once
 
 #include "BankHistory.h"
-#include "link/CPort.h"
 #include "link/Transfer.h"
+#include "serial/CPort.h"
 #include "voice/Voicebank.h"
 
 #include <QMainWindow>
