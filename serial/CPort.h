@@ -354,3 +354,14 @@ class TComPort : public TCustomComPort {};
 // Replaces list with the serial ports present, sorted without regard to case ("COM10" before "COM2").
 // Raises error 23 and leaves list as it was when the system's list can't be read.
 void EnumComPorts(std::vector<std::string>& list);
+
+// A port present, with what it is for the user: the adapter's product and maker ("FT232R USB UART
+// (FTDI)") or "встроенный порт" (UTF-8).
+struct ComPortInfo {
+    std::string name; // as EnumComPorts lists it
+    std::string description;
+    bool usb = false;
+};
+
+// The ports of EnumComPorts with their descriptions, USB adapters first, each group sorted as there.
+void EnumComPortInfo(std::vector<ComPortInfo>& list);

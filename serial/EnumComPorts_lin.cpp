@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "PortName_lin.h"
@@ -29,6 +30,40 @@ bool IsSerialPort(const std::filesystem::path& tty, const std::string& name) {
     return !UartAbsent(tty);
 }
 
+std::string FirstLine(const std::filesystem::path& file) {
+    std::ifstream stream(file);
+    std::string line;
+    std::getline(stream, line);
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
+        line.pop_back();
+    return line;
+}
+
+// The USB device a port belongs to is the nearest folder above its device that has a vendor id:
+// the interface (ACM) or the port below the interface (USB-serial drivers) lie beneath it.
+std::optional<std::filesystem::path> UsbDeviceOf(const std::filesystem::path& tty) {
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::canonical(tty / "device", error);
+    for (int level = 0; !error && level < 4 && folder.has_relative_path(); ++level) {
+        if (std::filesystem::exists(folder / "idVendor", error))
+            return folder;
+        folder = folder.parent_path();
+    }
+    return std::nullopt;
+}
+
+ComPortInfo Describe(const std::filesystem::path& tty, std::string name) {
+    const std::optional<std::filesystem::path> usb = UsbDeviceOf(tty);
+    if (!usb)
+        return {std::move(name), "встроенный порт", false};
+    const std::string product = FirstLine(*usb / "product");
+    const std::string maker = FirstLine(*usb / "manufacturer");
+    std::string description = product.empty() ? "USB-адаптер" : product;
+    if (!maker.empty())
+        description += " (" + maker + ")";
+    return {std::move(name), description, true};
+}
+
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(
         a.begin(), a.end(), b.begin(), b.end(),
@@ -37,21 +72,37 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-void EnumComPorts(std::vector<std::string>& list, const std::filesystem::path& sysClassTty) {
-    std::vector<std::string> found;
+void EnumComPortInfo(std::vector<ComPortInfo>& list, const std::filesystem::path& sysClassTty) {
+    std::vector<ComPortInfo> found;
     std::error_code error;
     std::filesystem::directory_iterator entries(sysClassTty, error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
         const std::string name = entries->path().filename().string();
         if (IsSerialPort(entries->path(), name))
-            found.push_back(PortNameOf(name));
+            found.push_back(Describe(entries->path(), PortNameOf(name)));
     }
     if (error)
         throw EComPort(CError_RegError, error.value());
-    std::stable_sort(found.begin(), found.end(), LessIgnoringCase);
+    std::stable_sort(found.begin(), found.end(), [](const ComPortInfo& a, const ComPortInfo& b) {
+        return a.usb != b.usb ? a.usb : LessIgnoringCase(a.name, b.name);
+    });
     list = std::move(found);
+}
+
+void EnumComPorts(std::vector<std::string>& list, const std::filesystem::path& sysClassTty) {
+    std::vector<ComPortInfo> ports;
+    EnumComPortInfo(ports, sysClassTty);
+    std::vector<std::string> names;
+    for (ComPortInfo& port : ports)
+        names.push_back(std::move(port.name));
+    std::stable_sort(names.begin(), names.end(), LessIgnoringCase);
+    list = std::move(names);
 }
 
 void EnumComPorts(std::vector<std::string>& list) {
     EnumComPorts(list, "/sys/class/tty");
+}
+
+void EnumComPortInfo(std::vector<ComPortInfo>& list) {
+    EnumComPortInfo(list, "/sys/class/tty");
 }
