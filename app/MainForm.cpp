@@ -269,6 +269,15 @@ void TForm1::CreateMemoryGroup(QWidget* parent) {
 
     Label3 = Place(new QLabel(GroupBox2), "Label3", 8, 48);
     Label3->resize(529, Label3->sizeHint().height());
+
+    LabelIncompleteBank = Place(
+        new QLabel(QStringLiteral("В контроллере неполный набор голосовых сообщений: программирование не "
+                                  "завершено"),
+                   parent),
+        "LabelIncompleteBank", 16, GroupBox2->y() + GroupBox2->height() + 4);
+    LabelIncompleteBank->resize(529, 18);
+    LabelIncompleteBank->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    LabelIncompleteBank->hide();
 }
 
 void TForm1::CreateStatusBar() {

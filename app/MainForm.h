@@ -90,6 +90,7 @@ public:
     QLabel* Label2;
     QProgressBar* ProgressBar1;
     QLabel* Label3;
+    QLabel* LabelIncompleteBank; // below GroupBox2 while the controller holds part of a bank
     QStatusBar* StatusBar1;
     FileDialog* OpenDialog1;
     FileDialog* OpenDialog2;
@@ -109,6 +110,7 @@ private:
     void CreateFileDialogs();
     void ConfigurePort();
     void RunControllerAction(QAction& action, TransferMode mode);
+    void ShowIncompleteBank(bool incomplete);
     std::uint8_t SelectedSlot() const;
     void ShowFileName(const QString& name); // in status panel 0
 

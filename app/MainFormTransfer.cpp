@@ -7,6 +7,12 @@
 #include <QAction>
 #include <QLabel>
 
+namespace {
+
+constexpr int kIncompleteBankHeight = 22;
+
+} // namespace
+
 void TForm1::ProgrammExecute() {
     RunControllerAction(*Programm, TransferMode::Program);
 }
@@ -32,7 +38,7 @@ void TForm1::RunControllerAction(QAction& action, TransferMode mode) {
     transferRunning = true;
     const TransferTarget target{ComPort1, workingBank, scratchBank, *this,
                                 [this](const QString& text) { StatusPanel(2)->setText(text); }};
-    RunTransfer(mode, target, [&] {
+    const MemoryWritten written = RunTransfer(mode, target, [&] {
         if (mode == TransferMode::Read) { // whatever the outcome: a failed read left the packed image
             workingBank.UnpackImage(true);
             BankChanged(SelectedSlot(), QStringLiteral("чтение из контроллера"));
@@ -40,4 +46,17 @@ void TForm1::RunControllerAction(QAction& action, TransferMode mode) {
     });
     transferRunning = false;
     action.setEnabled(true);
+    if (written != MemoryWritten::Nothing)
+        ShowIncompleteBank(written == MemoryWritten::Part);
+}
+
+// Until the next programming that writes the whole bank, the window says that the controller holds an
+// incomplete one: a strip below the memory group, the window taller by its height.
+void TForm1::ShowIncompleteBank(bool incomplete) {
+    if (incomplete == LabelIncompleteBank->isVisible())
+        return;
+    const int extra = incomplete ? kIncompleteBankHeight : -kIncompleteBankHeight;
+    LabelIncompleteBank->setVisible(incomplete);
+    centralWidget()->setFixedHeight(centralWidget()->height() + extra);
+    setFixedSize(width(), height() + extra);
 }

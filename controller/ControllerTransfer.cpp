@@ -27,9 +27,11 @@ public:
         if (protocol_.Identify() != 0)
             return TransferOutcome::Failed;
         view_.SetActionCaption("Программирование голосовых сообщений...");
+        view_.MemoryBeingWritten(true);
         protocol_.EnterProgrammingMode();
         if (protocol_.WriteImage(banks_.working) != 0)
             return TransferOutcome::Failed;
+        view_.MemoryBeingWritten(false);
         if (!view_.ReadBackChosen())
             return Show(TransferOutcome::Succeeded, "Программирование завершено без проверки");
         view_.SetActionCaption("Чтение голосовых сообщений...");
@@ -44,8 +46,8 @@ public:
         if (!ReadIntoScratchBank())
             return TransferOutcome::Failed;
         if (VoiceBank::CompareImages(banks_.working, banks_.scratch))
-            return Show(TransferOutcome::Succeeded, "Сообщеня контроллера аналогичны текущим");
-        return Show(TransferOutcome::Different, "Сообщеня контроллера отличаются от текущих");
+            return Show(TransferOutcome::Succeeded, "Сообщения контроллера аналогичны текущим");
+        return Show(TransferOutcome::Different, "Сообщения контроллера отличаются от текущих");
     }
 
     TransferOutcome Show(TransferOutcome outcome, const std::string& caption) {

@@ -166,6 +166,25 @@ TEST_F(TransferActions, AReadOverUnsavedChangesAsksFirstAndCanBeUndone) {
     EXPECT_EQ(form.workingBank.Slot(3).count, 800u);
 }
 
+// A programming that stops part-way leaves the controller with part of a bank until one succeeds; a
+// failure before anything was written changes nothing.
+TEST_F(TransferActions, AnIncompleteBankInTheControllerIsShownUntilTheNextWholeProgramming) {
+    form.show();
+    const QSize normal = form.size();
+    const auto notice = [&] { return form.LabelIncompleteBank->isVisible(); };
+    controller.InjectFault({Stage::WriteBlock, FaultKind::Status1, 300});
+    EXPECT_EQ(Run(*form.Programm).colour, kRed);
+    EXPECT_TRUE(notice());
+    EXPECT_EQ(form.height(), normal.height() + form.LabelIncompleteBank->height() + 4);
+    controller.InjectFault({Stage::Identification, FaultKind::WrongEcho, emulator::kAnyBlock});
+    Run(*form.Programm);
+    EXPECT_TRUE(notice());
+    controller.ClearFaults();
+    EXPECT_EQ(Run(*form.Programm).caption, "Программирование завершено успешно");
+    EXPECT_FALSE(notice());
+    EXPECT_EQ(form.size(), normal);
+}
+
 // The window must not pack and save the bank while the worker still uses it.
 TEST_F(TransferActions, ACloseRequestDuringATransferIsIgnored) {
     form.show();
