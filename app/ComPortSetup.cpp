@@ -18,9 +18,11 @@ namespace {
 
 constexpr int kClientWidth = 193;
 constexpr int kClientHeight = 105;
-constexpr int kBoxDecoration = 40;   // the box's frame and arrow around its text
-constexpr int kWidestBox = 420;      // longer entries are read whole in the open list
-constexpr int kTitleBarButtons = 90; // the window manager's icon and close box beside the caption
+constexpr int kBoxDecoration = 40; // the box's frame and arrow around its text
+constexpr int kWidestBox = 420;    // longer entries are read whole in the open list
+// Window managers draw the caption bold and larger, beside an icon and up to three buttons.
+constexpr double kTitleFontScale = 1.25;
+constexpr int kTitleBarButtons = 150;
 
 QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, int x, int y) {
     auto* button = new QPushButton(caption, parent);
@@ -93,8 +95,10 @@ void TFormCOMPortSetup::FitWidth() {
     ComComboBox1->resize(boxWidth, ComComboBox1->height());
     list->setMinimumWidth(widest + list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth() +
                           8);
-    const QFont titleFont = QApplication::font("QWorkspaceTitleBar");
-    const int caption = QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + kTitleBarButtons;
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const int caption =
+        int(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) * kTitleFontScale) + kTitleBarButtons;
     setFixedSize(std::max({kClientWidth, 16 + boxWidth + 16, caption}), kClientHeight);
 }
 

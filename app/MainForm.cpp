@@ -271,12 +271,12 @@ void TForm1::CreateMemoryGroup(QWidget* parent) {
     Label3->resize(529, Label3->sizeHint().height());
 
     LabelIncompleteBank = Place(
-        new QLabel(QStringLiteral("В контроллере неполный набор голосовых сообщений: программирование не "
-                                  "завершено"),
+        new QLabel(QStringLiteral("Программирование не завершено: в контроллере неполный набор сообщений"),
                    parent),
         "LabelIncompleteBank", 16, GroupBox2->y() + GroupBox2->height() + 4);
     LabelIncompleteBank->resize(529, 18);
-    LabelIncompleteBank->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    LabelIncompleteBank->setToolTip(QStringLiteral("Запрограммируйте контроллер ещё раз"));
+    LabelIncompleteBank->setStyleSheet(QStringLiteral("color: red;"));
     LabelIncompleteBank->hide();
 }
 
@@ -287,7 +287,8 @@ void TForm1::CreateStatusBar() {
     StatusBar1->setFixedHeight(kStatusBarHeight);
     setStatusBar(StatusBar1);
 
-    const int widths[] = {320, 60, 70, 50};
+    // Panel 3 is as wide as its mark of a changed bank needs.
+    const int widths[] = {320, 60, 70, std::max(50, fontMetrics().horizontalAdvance(kChangedMark) + 12)};
     const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignLeft};
     for (int i = 0; i < 4; ++i) {
         auto* panel = new QLabel(StatusBar1);

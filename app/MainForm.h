@@ -22,6 +22,9 @@ class QPushButton;
 class QStatusBar;
 class QToolBar;
 
+// Status panel 3 while the bank differs from its voice file.
+inline const QString kChangedMark = QStringLiteral("Изменён");
+
 // The program's main window: the event list that selects a voice slot, its duration, the memory use,
 // the voice file actions and the controller actions. It owns the two voice banks and the port.
 class TForm1 : public QMainWindow {

@@ -53,7 +53,7 @@ void TForm1::ShowBankState() {
         panel.setToolTip(QString());
         return;
     }
-    panel.setText(QStringLiteral("Изменён"));
+    panel.setText(kChangedMark);
     panel.setToolTip(QStringLiteral("Голосовые сообщения изменены и отличаются от файла «%1»")
                          .arg(QFileInfo(StatusPanel(0)->text()).fileName()));
 }

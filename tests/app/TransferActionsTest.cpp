@@ -176,6 +176,7 @@ TEST_F(TransferActions, AnIncompleteBankInTheControllerIsShownUntilTheNextWholeP
     EXPECT_EQ(Run(*form.Programm).colour, kRed);
     EXPECT_TRUE(notice());
     EXPECT_EQ(form.height(), normal.height() + form.LabelIncompleteBank->height() + 4);
+    EXPECT_LE(form.LabelIncompleteBank->sizeHint().width(), form.LabelIncompleteBank->width());
     controller.InjectFault({Stage::Identification, FaultKind::WrongEcho, emulator::kAnyBlock});
     Run(*form.Programm);
     EXPECT_TRUE(notice());
