@@ -20,7 +20,8 @@ public:
 
     const Kind kind;
     QString Title;
-    const QString Filter; // one description with its pattern in brackets, "Звуковые файлы (*.wav)"
+    // Descriptions with their patterns in brackets, ";;" between them: "Звуковые файлы (*.wav)"
+    const QString Filter;
     const QString DefaultExt;
     QString FileName;   // preset shown to the user, then the choice
     QString InitialDir; // where the dialog opens when FileName names no folder

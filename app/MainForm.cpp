@@ -6,13 +6,14 @@
 #include "EventList.h"
 #include "EventNames.h"
 #include "FileDialog.h"
+#include "FilePath.h"
 #include "FormLayout.h"
 #include "ModalDialog.h"
 #include "SecondsText.h"
 #include "SettingsFile.h"
+#include "SoundOutput.h"
 #include "controller/ControllerLine.h"
 #include "voice/VoiceFile.h"
-#include "voice/WavImport.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
@@ -49,10 +50,6 @@ QIcon Icon(const char* name) {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
 }
 
-std::filesystem::path ToPath(const QString& name) {
-    return std::filesystem::path(name.toStdU16String());
-}
-
 // The caption carries its access key ("&"), which menus underline and buttons leave out.
 QAction* CreateAction(QObject* owner, const char* name, const char* category, const QString& caption,
                       const QString& hint, const char* icon, const QKeySequence& shortcut = {}) {
@@ -66,26 +63,6 @@ QAction* CreateAction(QObject* owner, const char* name, const char* category, co
         action->setIcon(Icon(icon));
     return action;
 }
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-// Shows the import's messages as the program's warnings.
-class ImportMessageBoxes final : public ImportReporter {
-public:
-    explicit ImportMessageBoxes(QWidget* owner) : owner_(owner) {}
-    void Report(const ImportMessage& message) override {
-        QString text = FromUtf8(message.text);
-        if (message.kind == ImportMessageKind::Truncated)
-            text += QStringLiteral("\nБудет загружено %1 с из %2 с")
-                        .arg(SecondsText(message.loadedSamples), SecondsText(message.fileSamples));
-        ShowWarning(owner_, FromUtf8(message.caption), text);
-    }
-
-private:
-    QWidget* owner_;
-};
 
 // The places were drawn for a narrow font; where the desktop's font makes a label wider, the control
 // beside it moves right rather than cover the label's end.
@@ -112,6 +89,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     CreateMemoryGroup(client);
     CreateStatusBar();
     CreateFileDialogs();
+    CreateSoundControls();
+    CreateRecordControls(); // after the sound controls: Записать goes between Удалить and Прослушать
     ConfigurePort();
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
@@ -144,6 +123,8 @@ void TForm1::CreateActions() {
                                "chip-compare", QKeySequence(Qt::Key_F11));
     ComPortConfig = CreateAction(this, "ComPortConfig", "Parametrs", QStringLiteral("&COM порт..."),
                                  QStringLiteral("Настройка COM порта"), "serial-port");
+    FileExportWav = CreateAction(this, "FileExportWav", "File",
+                                 QStringLiteral("Сохранить фрагмент в &WAV..."), QString(), "sound-export");
     Abaut = CreateAction(this, "Abaut", "?", QStringLiteral("&О программе..."), QString(), nullptr);
     N7 = CreateAction(this, "N7", nullptr, QStringLiteral("&Закрыть          Alt+F4"), QString(), nullptr);
     CreateEditActions();
@@ -155,13 +136,14 @@ void TForm1::CreateActions() {
     connect(ReadConf, &QAction::triggered, this, &TForm1::ReadConfExecute);
     connect(CompareConf, &QAction::triggered, this, &TForm1::CompareConfExecute);
     connect(ComPortConfig, &QAction::triggered, this, &TForm1::ComPortConfigExecute);
+    connect(FileExportWav, &QAction::triggered, this, &TForm1::FileExportWavExecute);
     connect(Abaut, &QAction::triggered, this, &TForm1::AbautExecute);
     connect(N7, &QAction::triggered, this, &TForm1::N7Click);
 }
 
 void TForm1::CreateMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
-    file->addActions({FileNew1, FileOpen1, FileSave1});
+    file->addActions({FileNew1, FileOpen1, FileSave1, FileExportWav});
     file->addSeparator();
     file->addAction(N7);
     menuBar()->addMenu(QStringLiteral("&Правка"))->addActions({EditUndo, EditRedo});
@@ -302,9 +284,11 @@ void TForm1::CreateStatusBar() {
 }
 
 void TForm1::CreateFileDialogs() {
-    OpenDialog1 = new FileDialog(FileDialog::Kind::Open, QStringLiteral("OpenDialog1"),
-                                 QStringLiteral("Открытие файла"), QStringLiteral("Звуковые файлы (*.wav)"),
-                                 QStringLiteral("wav"), this);
+    OpenDialog1 = new FileDialog(
+        FileDialog::Kind::Open, QStringLiteral("OpenDialog1"), QStringLiteral("Открытие файла"),
+        QStringLiteral("Звуковые файлы (*.wav *.mp3 *.flac *.ogg *.opus *.aif *.aiff);;"
+                       "Звуковые файлы (*.wav)"),
+        QStringLiteral("wav"), this);
     OpenDialog2 = new FileDialog(FileDialog::Kind::Open, QStringLiteral("OpenDialog2"), kOpenVoiceFileCaption,
                                  kVoiceFileFilter, QStringLiteral("vce"), this);
     SaveDialog1 = new FileDialog(FileDialog::Kind::Save, QStringLiteral("SaveDialog1"), kSaveVoiceFileCaption,
@@ -396,25 +380,23 @@ void TForm1::UpdateDisplay() {
     Label3->setText(QStringLiteral("Занято: ") + SecondsText(workingBank.UsedSamples()) + seconds +
                     QStringLiteral("    Свободно: ") + SecondsText(workingBank.FreeSamples()) + seconds);
     ShowBankState();
+    UpdateSoundControls();
 }
 
 void TForm1::ComboBoxEventsChange() {
+    StopPlayback();
     UpdateDisplay();
 }
 
 void TForm1::BitBtn1Click() {
-    const QString event = ComboBoxEvents->currentText();
-    OpenDialog1->Title = QStringLiteral("Открытие файла: ") + event;
-    if (!OpenDialog1->Execute(this))
-        return;
-    ImportMessageBoxes messages(this);
-    // A slot emptied because the memory is full is shown as such too, not only a loaded one.
-    if (ImportWav(workingBank, SelectedSlot(), ToPath(OpenDialog1->FileName), messages) !=
-        ImportOutcome::Unchanged)
-        BankChanged(SelectedSlot(), QStringLiteral("загрузку фрагмента «%1»").arg(event));
+    StopPlayback();
+    OpenDialog1->Title = QStringLiteral("Открытие файла: ") + ComboBoxEvents->currentText();
+    if (OpenDialog1->Execute(this))
+        ImportRecording(OpenDialog1->FileName);
 }
 
 void TForm1::BitBtn2Click() {
+    StopPlayback();
     workingBank.ClearSlot(SelectedSlot());
     BankChanged(SelectedSlot(), QStringLiteral("удаление фрагмента «%1»").arg(ComboBoxEvents->currentText()));
 }
@@ -426,6 +408,7 @@ void TForm1::FileNew1Execute() {
                                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     const int event = SelectedSlot();
+    StopPlayback();
     ComboBoxEvents->setCurrentIndex(0);
     workingBank.ClearAllSlots();
     workingBank.PackImage();
@@ -433,6 +416,7 @@ void TForm1::FileNew1Execute() {
 }
 
 void TForm1::FileOpen1Execute() {
+    StopPlayback();
     if (!OpenDialog2->Execute(this))
         return;
     const QString name = OpenDialog2->FileName;

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class FileDialog;
 class QAction;
@@ -21,6 +22,7 @@ class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QToolBar;
+class SoundOutput;
 
 // Status panel 3 while the bank differs from its voice file.
 inline const QString kChangedMark = QStringLiteral("Изменён");
@@ -47,6 +49,8 @@ public:
     void ComboBoxEventsChange();
     void BitBtn1Click();
     void BitBtn2Click();
+    void BitBtnPlayClick();
+    void FileExportWavExecute();
     void FileNew1Execute();
     void FileOpen1Execute();
     void FileSave1Execute();
@@ -58,6 +62,8 @@ public:
     void CompareConfExecute();
     void ComPortConfigExecute();
     void AbautExecute();
+    void BitBtnRecordClick();     // MainFormRecord.cpp
+    void FileSpeakEmptyExecute(); // MainFormRecord.cpp
 
     // Declared in the reverse order of their destruction: the directory goes first, then the scratch
     // bank, then the working bank, and the port with the window.
@@ -67,6 +73,13 @@ public:
     QString WorkingDirectory;
     bool fullLayout = true;
 
+    // Whether recordings converted from other formats, and takes recorded or spoken, have their peak
+    // brought to -1 dBFS; the question before a conversion and the record dialog offer it, and it is
+    // remembered until the program ends.
+    bool normaliseVolume = true;
+    // Where phrases are played: the sound device unless a test puts something else in its place.
+    void UseSoundOutput(std::unique_ptr<SoundOutput> output);
+
     // Set while a controller transfer uses the banks and the port: the window then refuses to close.
     bool transferRunning = false;
 
@@ -74,6 +87,7 @@ public:
     QAction* FileNew1;
     QAction* FileOpen1;
     QAction* FileSave1;
+    QAction* FileExportWav;
     QAction* Programm;
     QAction* ReadConf;
     QAction* CompareConf;
@@ -82,11 +96,14 @@ public:
     QAction* N7;
     QAction* EditUndo;
     QAction* EditRedo;
+    QAction* FileSpeakEmpty;
     QGroupBox* GroupBox1;
     QLabel* Label11;
     QComboBox* ComboBoxEvents;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
+    QPushButton* BitBtnRecord;
+    QPushButton* BitBtnPlay;
     QLabel* Label1;
     QLineEdit* EditFragmentTime;
     QGroupBox* GroupBox2;
@@ -98,6 +115,7 @@ public:
     FileDialog* OpenDialog1;
     FileDialog* OpenDialog2;
     FileDialog* SaveDialog1;
+    FileDialog* SaveDialog2; // a phrase exported as WAV
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -111,11 +129,19 @@ private:
     void CreateMemoryGroup(QWidget* parent);
     void CreateStatusBar();
     void CreateFileDialogs();
+    void CreateRecordControls(); // MainFormRecord.cpp
     void ConfigurePort();
     void RunControllerAction(QAction& action, TransferMode mode);
     void ShowIncompleteBank(bool incomplete);
     std::uint8_t SelectedSlot() const;
     void ShowFileName(const QString& name); // in status panel 0
+    // The phrase's own controls and handlers, in MainFormSound.cpp.
+    void CreateSoundControls();
+    void ImportRecording(const QString& name);
+    bool ConvertRecording(const QString& name, const QString& description);
+    void StopPlayback();
+    void PlaybackEnded();
+    void UpdateSoundControls();
 
     // Undo, redo and the mark of a bank that differs from its voice file (MainFormEdit.cpp).
     void CreateEditActions();
@@ -125,5 +151,7 @@ private:
     BankHistory history_;
 
     std::array<QLabel*, 4> statusPanels_{};
+    std::unique_ptr<SoundOutput> sound_;
+    bool playing_ = false;
     bool centred_ = false;
 };

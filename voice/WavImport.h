@@ -30,6 +30,9 @@ struct ImportMessage {
     std::uint32_t fileSamples = 0;
 };
 
+// The message of each kind, with its caption: recordings converted from other formats share them.
+ImportMessage ImportMessageFor(ImportMessageKind kind);
+
 // The caller's message box: modal, warning icon, one OK button.
 class ImportReporter {
 public:
