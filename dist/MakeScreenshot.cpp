@@ -42,6 +42,10 @@ public:
                                         QMessageBox::StandardButtons) override {
         return QMessageBox::Ok;
     }
+    QMessageBox::StandardButton QuestionWithOption(QWidget*, const QString&, const QString&, const QString&,
+                                                   bool&) override {
+        return QMessageBox::No;
+    }
     std::optional<QString> ChooseFile(QWidget*, const FileDialog&) override { return std::nullopt; }
 };
 
