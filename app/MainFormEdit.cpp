@@ -20,11 +20,14 @@ void TForm1::CreateEditActions() {
     connect(EditRedo, &QAction::triggered, this, &TForm1::EditRedoExecute);
 }
 
+// Playback stops first: the phrase it plays may be about to change.
 void TForm1::EditUndoExecute() {
+    StopPlayback();
     SelectEvent(history_.Undo(workingBank));
 }
 
 void TForm1::EditRedoExecute() {
+    StopPlayback();
     SelectEvent(history_.Redo(workingBank));
 }
 
