@@ -4,7 +4,6 @@
 #include "ComPortSetup.h"
 #include "Dialogs.h"
 #include "EventList.h"
-#include "EventNames.h"
 #include "FileDialog.h"
 #include "FilePath.h"
 #include "FormLayout.h"
@@ -13,6 +12,7 @@
 #include "SettingsFile.h"
 #include "SoundOutput.h"
 #include "controller/ControllerLine.h"
+#include "voice/EventNames.h"
 #include "voice/VoiceFile.h"
 
 #include <QAbstractItemView>
@@ -132,6 +132,7 @@ void TForm1::CreateActions() {
     connect(FileNew1, &QAction::triggered, this, &TForm1::FileNew1Execute);
     connect(FileOpen1, &QAction::triggered, this, &TForm1::FileOpen1Execute);
     connect(FileSave1, &QAction::triggered, this, &TForm1::FileSave1Execute);
+    CreateUsedOnlyAction();
     connect(Programm, &QAction::triggered, this, &TForm1::ProgrammExecute);
     connect(ReadConf, &QAction::triggered, this, &TForm1::ReadConfExecute);
     connect(CompareConf, &QAction::triggered, this, &TForm1::CompareConfExecute);
@@ -148,7 +149,10 @@ void TForm1::CreateMenus() {
     file->addAction(N7);
     menuBar()->addMenu(QStringLiteral("&Правка"))->addActions({EditUndo, EditRedo});
     menuBar()->addMenu(QStringLiteral("&Настройка"))->addAction(ComPortConfig);
-    menuBar()->addMenu(QStringLiteral("&Контроллер"))->addActions({Programm, ReadConf, CompareConf});
+    QMenu* controller = menuBar()->addMenu(QStringLiteral("&Контроллер"));
+    controller->addActions({Programm, ReadConf, CompareConf});
+    controller->addSeparator();
+    controller->addAction(UsedOnly);
     menuBar()->addMenu(QStringLiteral("&?"))->addAction(Abaut);
 }
 

@@ -91,6 +91,7 @@ public:
     QAction* Programm;
     QAction* ReadConf;
     QAction* CompareConf;
+    QAction* UsedOnly; // checkable: transfers cover only the memory the phrases use; remembered
     QAction* ComPortConfig;
     QAction* Abaut;
     QAction* N7;
@@ -131,6 +132,7 @@ private:
     void CreateFileDialogs();
     void CreateRecordControls(); // MainFormRecord.cpp
     void ConfigurePort();
+    void CreateUsedOnlyAction();
     void RunControllerAction(QAction& action, TransferMode mode);
     void ShowIncompleteBank(bool incomplete);
     std::uint8_t SelectedSlot() const;

@@ -3,7 +3,7 @@
 #include "MainForm.h"
 
 #include "Dialogs.h"
-#include "EventNames.h"
+#include "voice/EventNames.h"
 #include "FormLayout.h"
 #include "ModalDialog.h"
 #include "RecordForm.h"

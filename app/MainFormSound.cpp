@@ -3,7 +3,7 @@
 #include "MainForm.h"
 
 #include "Dialogs.h"
-#include "EventNames.h"
+#include "voice/EventNames.h"
 #include "FileDialog.h"
 #include "FilePath.h"
 #include "FormLayout.h"

@@ -1,7 +1,7 @@
 // Times "Озвучить пустые события" without the window: the names of all 43 events spoken into an empty
 // bank (synthesis as separate programs, conversion, trimming, encoding). Target: under 3 s.
 //   bench-speech [runs] [festival]   (default 5 runs with espeak-ng; the median and the range are printed)
-#include "app/EventNames.h"
+#include "voice/EventNames.h"
 #include "take/SpeakEmpty.h"
 
 #include <algorithm>

@@ -193,8 +193,11 @@ TEST_F(WindowLayoutTest, MenusInOrder) {
     EXPECT_EQ(texts(menus[1]->menu()->actions()), QStringList({"Отменить", "Повторить"}));
     EXPECT_EQ(menus[1]->menu()->actions()[0], form->EditUndo);
     EXPECT_EQ(texts(menus[2]->menu()->actions()), QStringList({"COM порт..."}));
-    EXPECT_EQ(texts(menus[3]->menu()->actions()), QStringList({"Программировать", "Считать", "Сравнить"}));
+    EXPECT_EQ(texts(menus[3]->menu()->actions()),
+              QStringList({"Программировать", "Считать", "Сравнить", "-", "Только занятая память"}));
     EXPECT_EQ(menus[3]->menu()->actions()[2], form->CompareConf);
+    EXPECT_EQ(menus[3]->menu()->actions()[4], form->UsedOnly);
+    EXPECT_TRUE(form->UsedOnly->isCheckable());
     EXPECT_EQ(texts(menus[4]->menu()->actions()), QStringList({"О программе..."}));
 }
 

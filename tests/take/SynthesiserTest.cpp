@@ -1,5 +1,5 @@
 #include "take/Synthesiser.h"
-#include "app/EventNames.h"
+#include "voice/EventNames.h"
 #include "take/RunProgram.h"
 #include "take/StreamedWav.h"
 
