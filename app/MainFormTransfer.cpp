@@ -18,7 +18,7 @@ const QString kUsedOnlyKey = QStringLiteral("Controller/UsedOnly");
 
 // Off unless the user turned it on in an earlier run: the whole memory is the controller's usual way.
 void TForm1::CreateUsedOnlyAction() {
-    UsedOnly = new QAction(QStringLiteral("Только занятая память"), this);
+    UsedOnly = new QAction(QStringLiteral("Только &занятая память"), this);
     UsedOnly->setObjectName(QStringLiteral("UsedOnly"));
     UsedOnly->setProperty("category", QStringLiteral("Controller"));
     UsedOnly->setToolTip(
