@@ -9,7 +9,7 @@
 #include "ModalDialog.h"
 #include "SecondsText.h"
 #include "SettingsFile.h"
-#include "link/ControllerLine.h"
+#include "controller/ControllerLine.h"
 #include "voice/VoiceFile.h"
 #include "voice/WavImport.h"
 

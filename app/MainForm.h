@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/CPort.h"
 #include "link/Transfer.h"
+#include "serial/CPort.h"
 #include "voice/Voicebank.h"
 
 #include <QMainWindow>

@@ -10,10 +10,10 @@
 #include <memory>
 #include <random>
 
+#include "controller/ControllerLine.h"
+#include "controller/ControllerProtocol.h"
 #include "emulator/ControllerEmulator.h"
-#include "link/CPort.h"
-#include "link/ControllerLine.h"
-#include "link/ReadData.h"
+#include "serial/CPort.h"
 #include "voice/Voicebank.h"
 
 namespace {
@@ -48,7 +48,7 @@ double Seconds(Clock::duration d) {
 
 // Identification and "FPRG", then the transfer; returns the seconds of the transfer alone.
 template <typename Transfer>
-double TimeTransfer(TReadData& protocol, Transfer transfer) {
+double TimeTransfer(ControllerProtocol& protocol, Transfer transfer) {
     if (protocol.Identify() != 0) {
         std::printf("  identification failed\n");
         return -1;
@@ -66,7 +66,7 @@ void Unpaced(VoiceBank& bank, VoiceBank& readBack) {
     TComPort port;
     OpenLikeTheMainWindow(port, controller.SlavePath());
     QuietView view;
-    TReadData protocol(port, view);
+    ControllerProtocol protocol(port, view);
 
     const std::clock_t cpuBegin = std::clock();
     const double write = TimeTransfer(protocol, [&] { return protocol.WriteImage(bank); });
@@ -86,7 +86,7 @@ void Paced(VoiceBank& bank) {
     TComPort port;
     OpenLikeTheMainWindow(port, controller.SlavePath());
     QuietView view;
-    TReadData protocol(port, view);
+    ControllerProtocol protocol(port, view);
 
     const double write = TimeTransfer(protocol, [&] { return protocol.WriteImage(bank); });
     const double line = kWriteLineBytes * kBitsPerByte / 115200;

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "PseudoTerminal.h"
-#include "link/CPort.h"
-#include "link/ControllerLine.h"
+#include "controller/ControllerLine.h"
+#include "serial/CPort.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "ProgressDialogUser.h"
 #include "app/MainForm.h"
+#include "controller/ControllerProtocol.h"
 #include "emulator/ControllerEmulator.h"
-#include "link/ReadData.h"
 #include "link/ReadWriteAction.h"
 
 #include <QAction>
@@ -83,7 +83,7 @@ double ProtocolAlone(TForm1& form) {
     QEventLoop idle;
     std::unique_ptr<QThread> thread(QThread::create([&] {
         NoView view;
-        TReadData alone(form.ComPort1, view);
+        ControllerProtocol alone(form.ComPort1, view);
         const auto start = Clock::now();
         if (alone.Identify() == 0) {
             alone.EnterProgrammingMode();

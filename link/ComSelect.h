@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "CPort.h"
+#include "serial/CPort.h"
 
 // Where the list of ports comes from: EnumComPorts, unless a test installs a list of its own.
 using ComPortLister = std::function<void(std::vector<std::string>&)>;

@@ -3,6 +3,7 @@
 #include "link/ReadWriteAction.h"
 #include "link/SynchronizedThread.h"
 
+#include <QCheckBox>
 #include <QProgressBar>
 
 #include <utility>
@@ -70,4 +71,22 @@ bool DialogTransferView::CancelFlag() const {
 void DialogTransferView::SetStatusPanel2(const std::string& text) {
     const QString panelText = QString::fromStdString(text);
     SynchronizedThread::Synchronize([&] { setStatusPanel2_(panelText); });
+}
+
+void DialogTransferView::OfferReadBack() {
+    ChangeDialog([](TFormReadWriteAtion& dialog) {
+        dialog.CompareConfCheckBox->setVisible(true);
+        dialog.CompareConfCheckBox->setChecked(true);
+    });
+}
+
+bool DialogTransferView::ReadBackChosen() {
+    bool chosen = false;
+    ChangeDialog(
+        [&](TFormReadWriteAtion& dialog) { // read and locked in one go, so the user's last change counts
+            chosen = dialog.CompareConfCheckBox->isChecked();
+            if (chosen)
+                dialog.CompareConfCheckBox->setEnabled(false);
+        });
+    return chosen;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/TransferView.h"
+#include "controller/TransferView.h"
 
 #include <QString>
 
@@ -24,6 +24,8 @@ public:
     void SetProgressPosition(std::int32_t position) override;
     bool CancelFlag() const override;
     void SetStatusPanel2(const std::string& text) override;
+    void OfferReadBack() override;  // shows CompareConfCheckBox and ticks it
+    bool ReadBackChosen() override; // reads the box and, when ticked, disables it in the same hand-over
 
 private:
     bool ChangesBar(std::int32_t position) const;

@@ -1,58 +1,21 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <span>
-#include <string>
-
+#include "controller/ControllerTransfer.h"
 #include "link/SynchronizedThread.h"
 #include "link/Transfer.h"
-#include "link/TransferView.h"
 
 class TComPort;
 class TFormReadWriteAtion;
-class VoiceBank;
+class TransferView;
 
-// The controller protocol, spoken on the transfer worker's thread over an open port whose time-outs the
-// main window has set: identification in hex text at 4800 baud, the programming-mode command, then the
-// whole voice memory in acknowledged blocks of 240 bytes at 115200 baud.
-//
-// Each operation returns 0 on success and 1 on failure, the reason already shown through the view.
-// An EComPort raised by the port leaves an operation at once and reaches the caller. Frames are built
-// in fixed buffers; nothing is allocated per block.
-//
-// As a thread, it carries out one transfer in its Mode behind the progress dialog (see Execute).
+// The transfer worker: carries out one transfer in its Mode behind the progress dialog (see Execute).
 class TReadData : public SynchronizedThread {
 public:
-    TReadData(TComPort& port, TransferView& view); // the protocol alone, on the calling thread
-    // A transfer worker, started at once unless createSuspended.
+    // Started at once unless createSuspended.
     TReadData(bool createSuspended, TransferMode mode, TransferView& view, const TransferTarget& target);
     ~TReadData() override;
 
     const TransferMode Mode = TransferMode::Read;
-
-    // GUI thread: shows the read-back option of the program action.
-    void ShowCompareOption();
-
-    // 0 when a controller with a supported firmware version answered; its version goes to status panel 2.
-    std::int32_t Identify();
-    // "FPRG" and CR at 4800 baud; the controller's one-byte answer is waited for by the image transfer.
-    void EnterProgrammingMode();
-    // Writes the bank's image, changing nothing in the bank.
-    std::int32_t WriteImage(const VoiceBank& bank);
-    // Reads the controller's memory into the bank's image; after a failure, a cancel or a port error the
-    // image holds the blocks completed so far and is unchanged beyond them.
-    std::int32_t ReadImage(VoiceBank& bank);
-
-    static std::uint8_t Checksum(std::span<const std::uint8_t> bytes);
-    static char NibbleToHex(std::uint8_t value); // the low 4 bits as "0"-"9", "A"-"F"
-    static std::uint8_t HexToNibble(char digit); // anything but "0"-"9", "A"-"F" gives 0
-    // Two digits per byte, high nibble first, then CR; returns the characters written (2n + 1). Only the
-    // whole bytes that fit in text with the CR are encoded.
-    static std::int32_t HexEncode(std::span<const std::uint8_t> bytes, std::span<char> text);
-    // Decodes (m - 1) / 2 bytes from m characters, the last one (the terminator) unread; returns the count.
-    // Stops when bytes is full.
-    static std::int32_t HexDecode(std::span<const char> text, std::span<std::uint8_t> bytes);
 
 protected:
     // Waits for the dialog, runs the mode's steps, shows the outcome, waits for the click on "Закрыть"
@@ -60,24 +23,11 @@ protected:
     void Execute() override;
 
 private:
-    bool ReadIntoScratchBank();
-    void ReadController();
-    void ProgramController(TFormReadWriteAtion& dialog);
-    void CompareController();
-    void ShowOutcome(TColor color, const std::string& caption);
     void EndPhase(TFormReadWriteAtion& dialog, bool drainPort);
     bool Drain();
 
-    bool WriteBlock(const VoiceBank& bank, std::uint32_t offset, std::uint8_t length);
-    bool ReadBlock(VoiceBank& bank, std::uint32_t offset, std::uint8_t length);
-    template <typename Block>
-    std::int32_t TransferImage(Block block);
-    std::int32_t Exchange(std::span<const std::byte> request, std::span<std::byte> answer, int attempts);
-    std::int32_t Fail(const std::string& caption);
-
     TComPort& port_;
     TransferView& view_;
-    VoiceBank* workingBank_ = nullptr;
-    VoiceBank* scratchBank_ = nullptr;
+    TransferBanks banks_;
     QWidget* mainWindow_ = nullptr;
 };

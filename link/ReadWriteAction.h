@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/TransferView.h"
+#include "controller/TransferView.h"
 
 #include <QDialog>
 

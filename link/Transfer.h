@@ -1,15 +1,14 @@
 #pragma once
 
+#include "controller/ControllerTransfer.h"
+
 #include <QString>
 
-#include <cstdint>
 #include <functional>
 
 class QWidget;
 class TComPort;
 class VoiceBank;
-
-enum class TransferMode : std::uint8_t { Read = 0, Program = 1, Compare = 2 };
 
 // What a transfer works on. All of it belongs to the main window and outlives the transfer; the GUI
 // thread leaves it alone while the transfer runs.

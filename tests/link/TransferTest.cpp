@@ -2,10 +2,10 @@
 // with the test playing the user of the progress dialog.
 #include "link/Transfer.h"
 #include "ProgressDialogUser.h"
+#include "controller/ControllerLine.h"
 #include "emulator/ControllerEmulator.h"
-#include "link/CPort.h"
-#include "link/ControllerLine.h"
 #include "link/ReadWriteAction.h"
+#include "serial/CPort.h"
 #include "voice/Voicebank.h"
 
 #include <QApplication>

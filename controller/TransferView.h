@@ -10,9 +10,9 @@ enum class TColor : std::uint32_t {
     clBlue = 0xFF0000,
 };
 
-// What the controller protocol needs of the progress dialog and of the main window's status bar.
-// The transfer worker implements it by handing every call to the GUI thread and waiting for it;
-// tests implement it with a recorder. Texts are UTF-8.
+// What a controller transfer needs of whoever follows it: the window's progress dialog and status bar,
+// the command line's progress lines, a test's recorder. The window's worker hands every call to the GUI
+// thread and waits for it. Texts are UTF-8.
 class TransferView {
 public:
     virtual ~TransferView() = default;
@@ -23,4 +23,9 @@ public:
     virtual void SetProgressPosition(std::int32_t position) = 0;   // ProgressBar
     virtual bool CancelFlag() const = 0;                           // set by the dialog's button
     virtual void SetStatusPanel2(const std::string& text) = 0;     // firmware version in the status bar
+
+    // Programming only: the read-back check is offered, ticked, before the identification, and decided
+    // once the writing has ended; from then on the choice stands.
+    virtual void OfferReadBack() {}
+    virtual bool ReadBackChosen() { return true; }
 };

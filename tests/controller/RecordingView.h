@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "link/TransferView.h"
+#include "controller/TransferView.h"
 
 // The dialog and the status bar as the protocol tests see them: the last value of each control, and
 // every caption and status text in the order they were set.

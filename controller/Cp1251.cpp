@@ -1,4 +1,4 @@
-#include "link/Cp1251.h"
+#include "controller/Cp1251.h"
 
 #include <array>
 #include <cstdint>

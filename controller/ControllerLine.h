@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/CPort.h"
+#include "serial/CPort.h"
 
 // Sets a closed port up for the controller: 4800 baud to begin with (the protocol switches speeds
 // itself), 8 data bits, no parity, one stop bit, no flow control of any kind, DTR and RTS held off,

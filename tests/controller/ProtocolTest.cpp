@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "RecordingView.h"
+#include "controller/ControllerLine.h"
+#include "controller/ControllerProtocol.h"
 #include "emulator/ControllerEmulator.h"
-#include "link/CPort.h"
-#include "link/ControllerLine.h"
-#include "link/ReadData.h"
+#include "serial/CPort.h"
 #include "voice/Voicebank.h"
 
 namespace {
@@ -65,7 +65,7 @@ protected:
     ControllerEmulator controller;
     TComPort port;
     RecordingView view;
-    TReadData protocol{port, view};
+    ControllerProtocol protocol{port, view};
     std::unique_ptr<VoiceBank> bank = std::make_unique<VoiceBank>();
 };
 
@@ -148,11 +148,11 @@ TEST_F(Protocol, WritesAndReadsBackARandomImage) {
     EXPECT_EQ(std::string(sent.begin(), sent.begin() + 10), commands);
     std::vector<std::uint8_t> first{0x12, 0x00, 0x08, 0x00, 0xF0};
     first.insert(first.end(), bank->image.begin(), bank->image.begin() + 240);
-    first.push_back(TReadData::Checksum(first));
+    first.push_back(ControllerProtocol::Checksum(first));
     EXPECT_EQ(std::vector<std::uint8_t>(sent.begin() + 10, sent.begin() + 256), first);
     std::vector<std::uint8_t> last{0x12, 0x80, 0x43, 0x08, 0x80};
     last.insert(last.end(), bank->image.begin() + kLastBlockOffset, bank->image.end());
-    last.push_back(TReadData::Checksum(last));
+    last.push_back(ControllerProtocol::Checksum(last));
     ASSERT_EQ(last.size(), 134u);
     EXPECT_EQ(std::vector<std::uint8_t>(sent.end() - 134, sent.end()), last);
     EXPECT_EQ(sent.size(), 10u + 553142u);

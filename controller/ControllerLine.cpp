@@ -1,4 +1,4 @@
-#include "link/ControllerLine.h"
+#include "controller/ControllerLine.h"
 
 void SetUpControllerLine(TCustomComPort& port) {
     port.BeginUpdate();

@@ -7,9 +7,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "link/ComErrorHint_lin.h"
-#include "link/EnumComPorts_lin.h"
-#include "link/PortName_lin.h"
+#include "serial/ComErrorHint_lin.h"
+#include "serial/EnumComPorts_lin.h"
+#include "serial/PortName_lin.h"
 
 namespace fs = std::filesystem;
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "PseudoTerminal.h"
-#include "link/CPort.h"
-#include "link/ControllerLine.h"
+#include "controller/ControllerLine.h"
+#include "serial/CPort.h"
 
 // A port set up as the main window sets up its own, on the slave side of a pseudo-terminal.
 class PtyPortTest : public ::testing::Test {
