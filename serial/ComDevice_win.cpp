@@ -145,7 +145,9 @@ DWORD ComDevice::State::Transfer(bool write, void* buffer, std::int32_t count, s
     if (started == 0 && GetLastError() != ERROR_IO_PENDING)
         Fail(errorCode, GetLastError());
     DWORD transferred = 0;
-    if (GetOverlappedResult(handle, completion.Get(), &transferred, TRUE) == 0)
+    // Wine reports a request that its time-out ended as failed; Windows, as done with what came.
+    if (GetOverlappedResult(handle, completion.Get(), &transferred, TRUE) == 0 &&
+        GetLastError() != ERROR_TIMEOUT)
         Fail(errorCode, GetLastError());
     return transferred;
 }
@@ -185,8 +187,13 @@ std::int32_t ComDevice::InputCount() {
 ComModemLines ComDevice::ModemLines() {
     State& s = *state_;
     DWORD lines = 0;
-    if (GetCommModemStatus(s.handle, &lines) == 0)
-        s.Fail(CError_ModemStatFailed, GetLastError());
+    if (GetCommModemStatus(s.handle, &lines) == 0) {
+        // A device without modem lines (a virtual port) reads them as off, as on Linux.
+        const DWORD error = GetLastError();
+        if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION)
+            return {};
+        s.Fail(CError_ModemStatFailed, error);
+    }
     return {(lines & MS_CTS_ON) != 0, (lines & MS_DSR_ON) != 0, (lines & MS_RLSD_ON) != 0};
 }
 

@@ -15,6 +15,7 @@ std::string ComErrorHint(unsigned long error, const std::string& portName) {
         return "Порт " + portName +
                " не найден. Проверьте, что адаптер подключён к компьютеру, и выберите порт из списка.";
     case ERROR_GEN_FAILURE:
+    case ERROR_NOT_READY:
     case ERROR_BAD_COMMAND:
     case ERROR_DEVICE_NOT_CONNECTED:
     case ERROR_DEVICE_REMOVED:
