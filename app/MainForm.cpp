@@ -3,7 +3,7 @@
 #include "AboutBox.h"
 #include "ComPortSetup.h"
 #include "Dialogs.h"
-#include "EventNames.h"
+#include "voice/EventNames.h"
 #include "FileDialog.h"
 #include "FormLayout.h"
 #include "ModalDialog.h"

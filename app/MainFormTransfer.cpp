@@ -23,8 +23,12 @@ void TForm1::CompareConfExecute() {
 void TForm1::RunControllerAction(QAction& action, TransferMode mode) {
     action.setEnabled(false);
     transferRunning = true;
-    const TransferTarget target{ComPort1, workingBank, scratchBank, *this,
-                                [this](const QString& text) { StatusPanel(2)->setText(text); }};
+    const TransferTarget target{ComPort1,
+                                workingBank,
+                                scratchBank,
+                                *this,
+                                [this](const QString& text) { StatusPanel(2)->setText(text); },
+                                TransferOptions{}};
     RunTransfer(mode, target, [&] {
         if (mode == TransferMode::Read) { // whatever the outcome: a failed read left the packed image
             workingBank.UnpackImage(true);

@@ -69,8 +69,8 @@ void Unpaced(VoiceBank& bank, VoiceBank& readBack) {
     ControllerProtocol protocol(port, view);
 
     const std::clock_t cpuBegin = std::clock();
-    const double write = TimeTransfer(protocol, [&] { return protocol.WriteImage(bank); });
-    const double read = TimeTransfer(protocol, [&] { return protocol.ReadImage(readBack); });
+    const double write = TimeTransfer(protocol, [&] { return protocol.WriteImage(bank.image); });
+    const double read = TimeTransfer(protocol, [&] { return protocol.ReadImage(readBack.image); });
     const double cpu = static_cast<double>(std::clock() - cpuBegin) / CLOCKS_PER_SEC;
     std::printf("unpaced\n");
     std::printf("  write %.3f s (%.1f us per block)\n", write, write / kBlocks * 1e6);
@@ -88,7 +88,7 @@ void Paced(VoiceBank& bank) {
     QuietView view;
     ControllerProtocol protocol(port, view);
 
-    const double write = TimeTransfer(protocol, [&] { return protocol.WriteImage(bank); });
+    const double write = TimeTransfer(protocol, [&] { return protocol.WriteImage(bank.image); });
     const double line = kWriteLineBytes * kBitsPerByte / 115200;
     std::printf("paced at 115200 baud\n");
     std::printf("  write %.2f s against %.2f s of line time: overhead %.2f%% (target under 2%%)\n", write,

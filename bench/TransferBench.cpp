@@ -87,7 +87,7 @@ double ProtocolAlone(TForm1& form) {
         const auto start = Clock::now();
         if (alone.Identify() == 0) {
             alone.EnterProgrammingMode();
-            if (alone.WriteImage(form.workingBank) == 0 && alone.ReadImage(form.scratchBank) == 0)
+            if (alone.WriteImage(form.workingBank.image) == 0 && alone.ReadImage(form.scratchBank.image) == 0)
                 seconds = Seconds(Clock::now() - start);
         }
         QMetaObject::invokeMethod(&idle, &QEventLoop::quit, Qt::QueuedConnection);

@@ -8,6 +8,7 @@
 #include "controller/Cp1251.h"
 #include "serial/CPort.h"
 #include "voice/Checksum.h"
+#include "voice/StoredPhrase.h"
 #include "voice/Voicebank.h"
 
 namespace {
@@ -32,6 +33,12 @@ constexpr std::size_t kVersionLength = 8;
 
 constexpr std::array<std::string_view, 4> kSupportedVersions{"QM.07.03", "QM.07.04", "ZR.07.01", "ZR.07.02"};
 constexpr std::string_view kProgrammingCommand = "FPRG\r";
+
+// The end of the whole blocks that hold the image's bytes before end.
+std::uint32_t BlocksEnd(std::size_t end) {
+    const std::size_t blocks = (std::min(end, kImageSize) + kBlockSize - 1) / kBlockSize;
+    return static_cast<std::uint32_t>(std::min(blocks * kBlockSize, kImageSize));
+}
 
 // Command, little-endian controller address of the block, length: the first five bytes of every frame.
 void PutBlockHeader(std::span<std::uint8_t> frame, std::uint8_t command, std::uint32_t offset,
@@ -129,44 +136,73 @@ void ControllerProtocol::EnterProgrammingMode() {
     port_.Write(kProgrammingCommand.data(), static_cast<std::int32_t>(kProgrammingCommand.size()));
 }
 
-std::int32_t ControllerProtocol::WriteImage(const VoiceBank& bank) {
-    return TransferImage(
-        [&](std::uint32_t offset, std::uint8_t length) { return WriteBlock(bank, offset, length); });
+std::int32_t ControllerProtocol::WriteImage(const VoiceImage& image, std::size_t end) {
+    BeginBlocks(BlocksEnd(end));
+    return TransferBlocks(BlocksEnd(end), [&](std::uint32_t offset, std::uint8_t length) {
+        return WriteBlock(image, offset, length) ? 0 : 1;
+    });
 }
 
-std::int32_t ControllerProtocol::ReadImage(VoiceBank& bank) {
-    return TransferImage(
-        [&](std::uint32_t offset, std::uint8_t length) { return ReadBlock(bank, offset, length); });
+std::int32_t ControllerProtocol::ReadImage(VoiceImage& image, std::size_t end, const VoiceImage* expected) {
+    BeginBlocks(BlocksEnd(end));
+    return TransferBlocks(BlocksEnd(end), [&](std::uint32_t offset, std::uint8_t length) {
+        if (!ReadBlock(image, offset, length))
+            return 1;
+        const auto block = image.begin() + offset;
+        return expected && !std::equal(block, block + length, expected->begin() + offset) ? kImageDiffers : 0;
+    });
 }
 
-// The stop-and-wait loop over the image's blocks, shared by writing and reading. The cancel flag is
-// looked at only after a completed block, so a block is never left half done.
-template <typename Block>
-std::int32_t ControllerProtocol::TransferImage(Block block) {
+std::int32_t ControllerProtocol::ReadUsedImage(VoiceImage& image) {
+    const auto read = [&](std::uint32_t offset, std::uint8_t length) {
+        return ReadBlock(image, offset, length) ? 0 : 1;
+    };
+    BeginBlocks(static_cast<std::uint32_t>(kImageSize)); // until the directory tells the end
+    if (const std::int32_t result = TransferBlocks(BlocksEnd(kDirectorySize), read); result != 0)
+        return result;
+    const std::uint32_t end = BlocksEnd(UsedImageEnd(image));
+    view_.SetProgressMax(static_cast<std::int32_t>(end));
+    const std::int32_t result = TransferBlocks(end, read);
+    if (result == 0)
+        std::fill(image.begin() + end, image.end(), 0);
+    return result;
+}
+
+// Every image transfer starts here: the progress bar at 0, the answer to "FPRG" waited for if one is
+// due, the block speed.
+void ControllerProtocol::BeginBlocks(std::uint32_t progressMax) {
+    completed_ = 0;
     view_.SetProgressPosition(0);
-    view_.SetProgressMax(static_cast<std::int32_t>(kImageSize));
+    view_.SetProgressMax(static_cast<std::int32_t>(progressMax));
     std::uint8_t programmingAnswer = 0;
-    port_.Read(&programmingAnswer, 1); // only waits for the answer to "FPRG", if one is due
+    port_.Read(&programmingAnswer, 1);
     port_.SetBaudRate(br115200);
+}
 
-    for (std::uint32_t offset = 0; offset < kImageSize;) {
-        const auto length = static_cast<std::uint8_t>(std::min<std::size_t>(kBlockSize, kImageSize - offset));
-        if (!block(offset, length)) {
+// The stop-and-wait loop over the blocks from the last completed one up to end, shared by writing and
+// reading. The cancel flag is looked at only after a completed block, so a block is never left half done.
+template <typename Block>
+std::int32_t ControllerProtocol::TransferBlocks(std::uint32_t end, Block block) {
+    while (completed_ < end) {
+        const auto length =
+            static_cast<std::uint8_t>(std::min<std::size_t>(kBlockSize, kImageSize - completed_));
+        const std::int32_t result = block(completed_, length);
+        if (result == 1)
             return Fail("Ошибка передачи данных");
-        }
-        offset += length;
-        view_.SetProgressPosition(static_cast<std::int32_t>(offset));
-        if (view_.CancelFlag()) {
+        completed_ += length;
+        view_.SetProgressPosition(static_cast<std::int32_t>(completed_));
+        if (result == kImageDiffers)
+            return result;
+        if (view_.CancelFlag())
             return Fail("Передача данных прервана пользователем");
-        }
     }
     return 0;
 }
 
-bool ControllerProtocol::WriteBlock(const VoiceBank& bank, std::uint32_t offset, std::uint8_t length) {
+bool ControllerProtocol::WriteBlock(const VoiceImage& image, std::uint32_t offset, std::uint8_t length) {
     std::array<std::uint8_t, kMaxFrame> request{};
     PutBlockHeader(request, kWriteCommand, offset, length);
-    std::copy_n(bank.image.begin() + offset, length, request.begin() + kBlockHeader);
+    std::copy_n(image.begin() + offset, length, request.begin() + kBlockHeader);
     request[kBlockHeader + length] = Checksum(std::span(request).first(kBlockHeader + length));
 
     std::array<std::uint8_t, kAcknowledgementLength> answer{};
@@ -178,7 +214,7 @@ bool ControllerProtocol::WriteBlock(const VoiceBank& bank, std::uint32_t offset,
     return EchoesWithChecksum(answer, request) && answer[kBlockHeader] == kWritten;
 }
 
-bool ControllerProtocol::ReadBlock(VoiceBank& bank, std::uint32_t offset, std::uint8_t length) {
+bool ControllerProtocol::ReadBlock(VoiceImage& image, std::uint32_t offset, std::uint8_t length) {
     std::array<std::uint8_t, kBlockHeader + 1> request{};
     PutBlockHeader(request, kReadCommand, offset, length);
     request[kBlockHeader] = Checksum(std::span(request).first(kBlockHeader));
@@ -190,7 +226,7 @@ bool ControllerProtocol::ReadBlock(VoiceBank& bank, std::uint32_t offset, std::u
         !EchoesWithChecksum(answer, request)) {
         return false;
     }
-    std::copy_n(answer.begin() + kBlockHeader, length, bank.image.begin() + offset);
+    std::copy_n(answer.begin() + kBlockHeader, length, image.begin() + offset);
     return true;
 }
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "controller/TransferView.h"
+#include "voice/Voicebank.h"
 
 class TComPort;
-class VoiceBank;
 
 // The controller protocol over an open port whose time-outs are those of SetUpControllerLine:
 // identification in hex text at 4800 baud, the programming-mode command, then the whole voice memory in
@@ -25,11 +25,21 @@ public:
     std::int32_t Identify();
     // "FPRG" and CR at 4800 baud; the controller's one-byte answer is waited for by the image transfer.
     void EnterProgrammingMode();
-    // Writes the bank's image, changing nothing in the bank.
-    std::int32_t WriteImage(const VoiceBank& bank);
-    // Reads the controller's memory into the bank's image; after a failure, a cancel or a port error the
-    // image holds the blocks completed so far and is unchanged beyond them.
-    std::int32_t ReadImage(VoiceBank& bank);
+    // Writes the image's blocks from byte 0 up to the block that holds byte end - 1.
+    std::int32_t WriteImage(const VoiceImage& image, std::size_t end = kImageSize);
+    // Reads the controller's blocks from byte 0 up to the block that holds byte end - 1 into the image;
+    // after a failure, a cancel or a port error the image holds the blocks completed so far and is
+    // unchanged beyond them. With expected, returns kImageDiffers (showing nothing) after the first block
+    // that differs from it.
+    std::int32_t ReadImage(VoiceImage& image, std::size_t end = kImageSize,
+                           const VoiceImage* expected = nullptr);
+    // Reads the blocks that hold the directory, then those up to the end of the phrases it states; once
+    // all were read, the rest of the image becomes zeros.
+    std::int32_t ReadUsedImage(VoiceImage& image);
+    // How many bytes from the image's start the last of the three above completed.
+    std::size_t Completed() const { return completed_; }
+
+    static constexpr std::int32_t kImageDiffers = 2;
 
     static std::uint8_t Checksum(std::span<const std::uint8_t> bytes);
     static char NibbleToHex(std::uint8_t value); // the low 4 bits as "0"-"9", "A"-"F"
@@ -42,13 +52,15 @@ public:
     static std::int32_t HexDecode(std::span<const char> text, std::span<std::uint8_t> bytes);
 
 private:
-    bool WriteBlock(const VoiceBank& bank, std::uint32_t offset, std::uint8_t length);
-    bool ReadBlock(VoiceBank& bank, std::uint32_t offset, std::uint8_t length);
+    bool WriteBlock(const VoiceImage& image, std::uint32_t offset, std::uint8_t length);
+    bool ReadBlock(VoiceImage& image, std::uint32_t offset, std::uint8_t length);
+    void BeginBlocks(std::uint32_t progressMax);
     template <typename Block>
-    std::int32_t TransferImage(Block block);
+    std::int32_t TransferBlocks(std::uint32_t end, Block block);
     std::int32_t Exchange(std::span<const std::byte> request, std::span<std::byte> answer, int attempts);
     std::int32_t Fail(const std::string& caption);
 
     TComPort& port_;
     TransferView& view_;
+    std::uint32_t completed_ = 0;
 };

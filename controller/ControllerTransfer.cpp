@@ -1,81 +1,108 @@
 #include "controller/ControllerTransfer.h"
 
+#include <algorithm>
 #include <string>
 
 #include "controller/ControllerProtocol.h"
 #include "serial/CPort.h"
-#include "voice/Voicebank.h"
+#include "voice/EventNames.h"
+#include "voice/StoredPhrase.h"
 
 namespace {
+
+constexpr std::size_t kNamedEvents = 3; // more would not fit the dialog's label
 
 // The steps of the three modes over one port, with the outcome shown through the view.
 class ControllerTransfer {
 public:
-    ControllerTransfer(TComPort& port, const TransferBanks& banks, TransferView& view)
-        : protocol_(port, view), banks_(banks), view_(view) {}
+    ControllerTransfer(TComPort& port, const TransferImages& images, TransferView& view,
+                       TransferOptions options)
+        : protocol_(port, view), images_(images), view_(view), options_(options) {}
 
-    TransferOutcome Read() {
-        if (!ReadIntoScratchBank())
-            return TransferOutcome::Failed;
-        VoiceBank::CopyImage(banks_.working, banks_.scratch);
+    TransferResult Read() {
+        if (!ReadIntoScratch())
+            return {};
+        images_.working = images_.scratch;
         return Show(TransferOutcome::Succeeded, "Голосовые сообщения считаны");
     }
 
-    TransferOutcome Program() {
+    TransferResult Program() {
         view_.OfferReadBack();
         view_.SetActionCaption("Идентификация...");
         if (protocol_.Identify() != 0)
-            return TransferOutcome::Failed;
+            return {};
         view_.SetActionCaption("Программирование голосовых сообщений...");
         protocol_.EnterProgrammingMode();
-        if (protocol_.WriteImage(banks_.working) != 0)
-            return TransferOutcome::Failed;
+        const std::size_t end = options_.usedOnly ? UsedImageEnd(images_.working) : kImageSize;
+        if (protocol_.WriteImage(images_.working, end) != 0)
+            return {};
         if (!view_.ReadBackChosen())
             return Show(TransferOutcome::Succeeded, "Программирование завершено без проверки");
         view_.SetActionCaption("Чтение голосовых сообщений...");
-        if (protocol_.ReadImage(banks_.scratch) != 0)
-            return TransferOutcome::Failed;
-        if (VoiceBank::CompareImages(banks_.working, banks_.scratch))
-            return Show(TransferOutcome::Succeeded, "Программирование завершено успешно");
-        return Show(TransferOutcome::Different, "Ошибка, найдены несоответствия в данных");
+        if (protocol_.ReadImage(images_.scratch, end) != 0)
+            return {};
+        return Verdict("Программирование завершено успешно", "Ошибка, найдены несоответствия в данных");
     }
 
-    TransferOutcome Compare() {
-        if (!ReadIntoScratchBank())
-            return TransferOutcome::Failed;
-        if (VoiceBank::CompareImages(banks_.working, banks_.scratch))
-            return Show(TransferOutcome::Succeeded, "Сообщеня контроллера аналогичны текущим");
-        return Show(TransferOutcome::Different, "Сообщеня контроллера отличаются от текущих");
+    TransferResult Compare() {
+        view_.SetActionCaption("Идентификация...");
+        if (protocol_.Identify() != 0)
+            return {};
+        view_.SetActionCaption("Чтение голосовых сообщений...");
+        protocol_.EnterProgrammingMode();
+        const std::int32_t read =
+            options_.usedOnly
+                ? protocol_.ReadImage(images_.scratch, UsedImageEnd(images_.working), &images_.working)
+                : protocol_.ReadImage(images_.scratch);
+        if (read == 1)
+            return {};
+        return Verdict("Сообщеня контроллера аналогичны текущим",
+                       "Сообщеня контроллера отличаются от текущих");
     }
 
-    TransferOutcome Show(TransferOutcome outcome, const std::string& caption) {
+    TransferResult Show(TransferOutcome outcome, const std::string& caption) {
         view_.SetActionColor(outcome == TransferOutcome::Succeeded ? TColor::clBlue : TColor::clRed);
         view_.SetActionCaption(caption);
-        return outcome;
+        return {outcome, {}};
     }
 
 private:
-    // Identification, programming mode and the whole memory into the scratch bank; false when any of
-    // them failed (the reason is already shown).
-    bool ReadIntoScratchBank() {
+    // Identification, programming mode and the memory into the scratch image; false when any of them
+    // failed (the reason is already shown).
+    bool ReadIntoScratch() {
         view_.SetActionCaption("Идентификация...");
         if (protocol_.Identify() != 0)
             return false;
         view_.SetActionCaption("Чтение голосовых сообщений...");
         protocol_.EnterProgrammingMode();
-        return protocol_.ReadImage(banks_.scratch) == 0;
+        const std::int32_t read = options_.usedOnly ? protocol_.ReadUsedImage(images_.scratch)
+                                                    : protocol_.ReadImage(images_.scratch);
+        return read == 0;
+    }
+
+    // The working image against what was read of the controller's, as far as it was read.
+    TransferResult Verdict(const std::string& same, const std::string& different) {
+        const auto known = static_cast<std::ptrdiff_t>(protocol_.Completed());
+        if (std::equal(images_.working.begin(), images_.working.begin() + known, images_.scratch.begin()))
+            return Show(TransferOutcome::Succeeded, same);
+        TransferResult result{TransferOutcome::Different,
+                              DifferingEvents(images_.working, images_.scratch, protocol_.Completed())};
+        const std::string line = DifferingEventsLine(result.differingEvents);
+        Show(result.outcome, line.empty() ? different : different + "\n" + line);
+        return result;
     }
 
     ControllerProtocol protocol_;
-    const TransferBanks& banks_;
+    const TransferImages& images_;
     TransferView& view_;
+    TransferOptions options_;
 };
 
 } // namespace
 
-TransferOutcome RunControllerTransfer(TransferMode mode, TComPort& port, const TransferBanks& banks,
-                                      TransferView& view) {
-    ControllerTransfer transfer(port, banks, view);
+TransferResult RunControllerTransfer(TransferMode mode, TComPort& port, const TransferImages& images,
+                                     TransferView& view, TransferOptions options) {
+    ControllerTransfer transfer(port, images, view, options);
     if (!port.Connected())
         return transfer.Show(TransferOutcome::PortFailed, "Указанный COM порт не найден");
     try {
@@ -87,10 +114,21 @@ TransferOutcome RunControllerTransfer(TransferMode mode, TComPort& port, const T
         case TransferMode::Compare:
             return transfer.Compare();
         }
-        return TransferOutcome::Failed;
+        return {};
     } catch (const EComPort& error) {
         // A pulled USB adapter, most often: the transfer ends with the port's own words.
         return transfer.Show(TransferOutcome::PortFailed,
                              std::string("Ошибка передачи данных\n") + error.what());
     }
+}
+
+std::string DifferingEventsLine(const std::vector<std::uint8_t>& events) {
+    if (events.empty())
+        return {};
+    std::string line = "Отличаются: ";
+    for (std::size_t i = 0; i < std::min(events.size(), kNamedEvents); ++i)
+        line += (i > 0 ? "; " : "") + std::string(kEventNames.at(events[i]));
+    if (events.size() > kNamedEvents)
+        line += " и ещё " + std::to_string(events.size() - kNamedEvents);
+    return line;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "voice/Voicebank.h"
 
 class TComPort;
 class TransferView;
-class VoiceBank;
 
 enum class TransferMode : std::uint8_t { Read = 0, Program = 1, Compare = 2 };
 
@@ -16,15 +19,30 @@ enum class TransferOutcome : std::uint8_t {
     PortFailed, // the port was not open or raised an error: it is not to be touched again
 };
 
-// What a transfer works on; the caller leaves all of it alone while the transfer runs.
-struct TransferBanks {
-    VoiceBank& working;
-    VoiceBank& scratch; // receives what is read from the controller
+struct TransferResult {
+    TransferOutcome outcome = TransferOutcome::Failed;
+    std::vector<std::uint8_t> differingEvents; // after Different: the events whose phrases differ
+};
+
+// What a transfer works on; the caller leaves both alone while the transfer runs.
+struct TransferImages {
+    VoiceImage& working;
+    VoiceImage& scratch; // receives what is read from the controller
+};
+
+struct TransferOptions {
+    // Only the memory the phrases use: programming writes up to the block that holds the last data
+    // byte; a read takes the end from the controller's directory and leaves zeros after it; a compare
+    // stops at the first block that differs.
+    bool usedOnly = false;
 };
 
 // One transfer in the given mode over the port: identification, programming mode, then the image moved
-// between the banks and the controller. A read copies the scratch image into the working image only when
-// the whole image was read. Captions, colours and progress go through the view, which is also asked
+// between the images and the controller. A read copies the scratch image into the working image only
+// when it was read whole. Captions, colours and progress go through the view, which is also asked
 // whether to read back after programming and polled for a cancel.
-TransferOutcome RunControllerTransfer(TransferMode mode, TComPort& port, const TransferBanks& banks,
-                                      TransferView& view);
+TransferResult RunControllerTransfer(TransferMode mode, TComPort& port, const TransferImages& images,
+                                     TransferView& view, TransferOptions options = {});
+
+// The line under a mismatch's caption that names the events whose phrases differ; empty for none.
+std::string DifferingEventsLine(const std::vector<std::uint8_t>& events);

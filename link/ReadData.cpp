@@ -3,6 +3,7 @@
 
 #include "link/ReadWriteAction.h"
 #include "serial/CPort.h"
+#include "voice/Voicebank.h"
 
 #include <QPushButton>
 
@@ -27,7 +28,8 @@ TFormReadWriteAtion& AwaitDialog() {
 
 TReadData::TReadData(bool createSuspended, TransferMode mode, TransferView& view,
                      const TransferTarget& target)
-    : Mode(mode), port_(target.port), view_(view), banks_{target.workingBank, target.scratchBank},
+    : Mode(mode), port_(target.port),
+      view_(view), images_{target.workingBank.image, target.scratchBank.image}, options_(target.options),
       mainWindow_(&target.mainWindow) {
     if (!createSuspended)
         start(QThread::NormalPriority);
@@ -39,8 +41,8 @@ TReadData::~TReadData() {
 
 void TReadData::Execute() {
     TFormReadWriteAtion& dialog = AwaitDialog();
-    const TransferOutcome outcome = RunControllerTransfer(Mode, port_, banks_, view_);
-    EndPhase(dialog, outcome != TransferOutcome::PortFailed);
+    const TransferResult result = RunControllerTransfer(Mode, port_, images_, view_, options_);
+    EndPhase(dialog, result.outcome != TransferOutcome::PortFailed);
 }
 
 // Leaves the outcome up until the user closes the dialog. Meanwhile whatever the controller still sends

@@ -28,6 +28,7 @@ private:
 
     TComPort& port_;
     TransferView& view_;
-    TransferBanks banks_;
+    TransferImages images_;
+    TransferOptions options_;
     QWidget* mainWindow_ = nullptr;
 };

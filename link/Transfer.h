@@ -18,6 +18,7 @@ struct TransferTarget {
     VoiceBank& scratchBank; // receives what is read from the controller
     QWidget& mainWindow;    // repainted when the transfer ends
     std::function<void(const QString&)> setStatusPanel2;
+    TransferOptions options;
 };
 
 // Runs one transfer behind the modal progress dialog, on the GUI thread, and returns when it is over:

@@ -355,3 +355,13 @@ class TComPort : public TCustomComPort {};
 // Replaces list with the serial ports present, sorted without regard to case ("COM10" before "COM2").
 // Raises error 23 and leaves list as it was when the system's list can't be read.
 void EnumComPorts(std::vector<std::string>& list);
+
+// One serial port as the system lists it: the name to open it by, the device that name opens, and what
+// the system says the device is (may be empty).
+struct ComPortEntry {
+    std::string name;
+    std::string device;
+    std::string description;
+};
+// The ports of EnumComPorts in its order, each with its device and description; raises as it does.
+std::vector<ComPortEntry> ListComPorts();

@@ -29,6 +29,34 @@ bool IsSerialPort(const std::filesystem::path& tty, const std::string& name) {
     return !UartAbsent(tty);
 }
 
+std::string FirstLine(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+// A USB adapter names itself on the USB device a few levels above its tty's device; other ports are
+// known by their driver ("serial", "serial8250"), not by the serial core's own port drivers.
+std::string DescriptionOf(const std::filesystem::path& tty) {
+    std::error_code error;
+    std::filesystem::path at = std::filesystem::canonical(tty / "device", error);
+    if (error)
+        return {};
+    std::string driver;
+    for (int level = 0; level < 4 && at.has_relative_path(); ++level, at = at.parent_path()) {
+        const std::string product = FirstLine(at / "product");
+        if (!product.empty()) {
+            const std::string maker = FirstLine(at / "manufacturer");
+            return maker.empty() ? product : maker + " " + product;
+        }
+        const std::filesystem::path bound = std::filesystem::canonical(at / "driver", error);
+        if (!error && driver.empty() && bound.parent_path().parent_path().filename() != "serial-base")
+            driver = bound.filename().string();
+    }
+    return driver;
+}
+
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(
         a.begin(), a.end(), b.begin(), b.end(),
@@ -37,19 +65,34 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-void EnumComPorts(std::vector<std::string>& list, const std::filesystem::path& sysClassTty) {
-    std::vector<std::string> found;
+std::vector<ComPortEntry> ListComPorts(const std::filesystem::path& sysClassTty) {
+    std::vector<ComPortEntry> found;
     std::error_code error;
     std::filesystem::directory_iterator entries(sysClassTty, error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
         const std::string name = entries->path().filename().string();
-        if (IsSerialPort(entries->path(), name))
-            found.push_back(PortNameOf(name));
+        if (IsSerialPort(entries->path(), name)) {
+            const std::string portName = PortNameOf(name);
+            found.push_back({portName, DevicePathOf(portName), DescriptionOf(entries->path())});
+        }
     }
     if (error)
         throw EComPort(CError_RegError, error.value());
-    std::stable_sort(found.begin(), found.end(), LessIgnoringCase);
-    list = std::move(found);
+    std::stable_sort(found.begin(), found.end(), [](const ComPortEntry& a, const ComPortEntry& b) {
+        return LessIgnoringCase(a.name, b.name);
+    });
+    return found;
+}
+
+std::vector<ComPortEntry> ListComPorts() {
+    return ListComPorts("/sys/class/tty");
+}
+
+void EnumComPorts(std::vector<std::string>& list, const std::filesystem::path& sysClassTty) {
+    std::vector<std::string> names;
+    for (ComPortEntry& entry : ListComPorts(sysClassTty))
+        names.push_back(std::move(entry.name));
+    list = std::move(names);
 }
 
 void EnumComPorts(std::vector<std::string>& list) {

@@ -1,5 +1,7 @@
 #include "Voicebank.h"
 
+#include "StoredPhrase.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -168,26 +170,16 @@ SlotDirectoryEntry VoiceBank::DirectoryEntry(std::uint8_t slot) const {
     return {Get24(entry), Get24(entry + 3)};
 }
 
-// The directory may come from a blank controller (all 0xFF) or a damaged file: a slot whose data
-// starts outside the data area comes out empty, one that runs past the image is cut to what lies
-// inside it, and a count above the capacity is cut to the capacity.
+// The directory may come from a blank controller (all 0xFF) or a damaged file: StoredPhraseOf keeps
+// every slot inside the image.
 void VoiceBank::UnpackImage(bool fullLayout) {
     ClearAllSlots();
     const std::uint8_t carried = fullLayout ? kEventSlotCount : kOldestLayoutSlotCount;
     for (std::uint8_t i = 0; i < carried; ++i) {
-        const SlotDirectoryEntry entry = DirectoryEntry(i);
-        if (entry.address < kDirectorySize || entry.address >= kImageSize) {
-            continue;
-        }
-        std::uint32_t count = std::min(entry.count, kCapacitySamples);
-        std::size_t length = ByteLength(count);
-        if (length > kImageSize - entry.address) {
-            length = kImageSize - entry.address;
-            count = static_cast<std::uint32_t>(2 * length);
-        }
+        const StoredPhrase phrase = StoredPhraseOf(image, i);
         VoiceSlot& slot = (*slots_)[i];
-        std::memcpy(slot.buffer.data(), image.data() + entry.address, length);
-        slot.count = count;
+        std::memcpy(slot.buffer.data(), image.data() + phrase.address, phrase.length);
+        slot.count = phrase.count;
     }
 }
 

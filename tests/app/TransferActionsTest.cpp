@@ -108,7 +108,8 @@ TEST_F(TransferActions, AFailedReadLeavesTheSlotsAndTheDisplayAsTheyWere) {
 TEST_F(TransferActions, ProgrammingWithReadBackReportsASingleDifferingByte) {
     controller.InjectFault({Stage::ReadBlock, FaultKind::WrongDataByte, 17});
     const DialogState end = Run(*form.Programm);
-    EXPECT_EQ(end.caption, "Ошибка, найдены несоответствия в данных");
+    // Block 17 lies in event 0's phrase: the second line names it.
+    EXPECT_EQ(end.caption, "Ошибка, найдены несоответствия в данных\nОтличаются: Переход в режим \"ОХРАНА\"");
     EXPECT_EQ(end.colour, kRed);
     EXPECT_FALSE(enabledDuringTransfer);
     std::vector<std::uint8_t> memory(kImageSize);

@@ -134,7 +134,7 @@ TEST_F(Protocol, RetriesAShortOrMissingIdentificationAnswerUpToThreeTimes) {
 TEST_F(Protocol, WritesAndReadsBackARandomImage) {
     Randomize(bank->image, 1);
     Begin();
-    ASSERT_EQ(protocol.WriteImage(*bank), 0);
+    ASSERT_EQ(protocol.WriteImage(bank->image), 0);
     EXPECT_EQ(Memory(controller), Bytes(bank->image));
     EXPECT_EQ(view.progressMax, static_cast<std::int32_t>(kImageSize));
     EXPECT_EQ(view.progress, static_cast<std::int32_t>(kImageSize));
@@ -159,7 +159,7 @@ TEST_F(Protocol, WritesAndReadsBackARandomImage) {
 
     // Read-back right after the write, with no new identification.
     auto readBack = std::make_unique<VoiceBank>();
-    ASSERT_EQ(protocol.ReadImage(*readBack), 0);
+    ASSERT_EQ(protocol.ReadImage(readBack->image), 0);
     EXPECT_TRUE(VoiceBank::CompareImages(*bank, *readBack));
     EXPECT_EQ(view.progress, static_cast<std::int32_t>(kImageSize));
     EXPECT_TRUE(view.captions.empty());
@@ -180,7 +180,7 @@ TEST_F(Protocol, ReadsTheControllersMemory) {
     Randomize(memory, 2);
     controller.WriteMemory(0, memory);
     Begin();
-    ASSERT_EQ(protocol.ReadImage(*bank), 0);
+    ASSERT_EQ(protocol.ReadImage(bank->image), 0);
     EXPECT_EQ(Bytes(bank->image), memory);
     EXPECT_EQ(view.progress, static_cast<std::int32_t>(kImageSize));
     EXPECT_TRUE(controller.Violations().empty());
@@ -199,7 +199,7 @@ TEST_F(Protocol, RetriesAMissingOrShortAcknowledgementUpToFiveTimes) {
     controller.InjectFault(
         {.stage = Stage::WriteBlock, .kind = FaultKind::ShortAnswer, .block = 4, .attempt = 4});
     Begin();
-    ASSERT_EQ(protocol.WriteImage(*bank), 0);
+    ASSERT_EQ(protocol.WriteImage(bank->image), 0);
     EXPECT_EQ(controller.Count().writeBlocks, kBlocks + 4);
     EXPECT_EQ(Memory(controller), Bytes(bank->image));
 }
@@ -208,7 +208,7 @@ TEST_F(Protocol, GivesUpAWriteBlockAfterFiveAttempts) {
     Randomize(bank->image, 4);
     controller.InjectFault({.stage = Stage::WriteBlock, .kind = FaultKind::ShortAnswer, .block = 3});
     Begin();
-    ExpectFailure(protocol.WriteImage(*bank), kTransferError);
+    ExpectFailure(protocol.WriteImage(bank->image), kTransferError);
     EXPECT_EQ(controller.Count().writeBlocks, 3 + 5);
     EXPECT_EQ(view.progress, 3 * 240);
 }
@@ -220,7 +220,7 @@ TEST_F(Protocol, GivesUpAReadBlockAfterThreeAttemptsKeepingTheBlocksRead) {
     std::fill(bank->image.begin(), bank->image.end(), 0xA5);
     controller.InjectFault({.stage = Stage::ReadBlock, .kind = FaultKind::NoAnswer, .block = 2});
     Begin();
-    ExpectFailure(protocol.ReadImage(*bank), kTransferError);
+    ExpectFailure(protocol.ReadImage(bank->image), kTransferError);
     EXPECT_EQ(controller.Count().readBlocks, 2 + 3);
     EXPECT_TRUE(std::equal(memory.begin(), memory.begin() + 480, bank->image.begin()));
     EXPECT_TRUE(
@@ -240,7 +240,7 @@ TEST_P(ProtocolWrongAnswer, EndsTheTransferAtOnce) {
     controller.InjectFault({.stage = wrong.stage, .kind = wrong.kind, .block = 7});
     Begin();
     const std::int32_t result =
-        wrong.stage == Stage::WriteBlock ? protocol.WriteImage(*bank) : protocol.ReadImage(*bank);
+        wrong.stage == Stage::WriteBlock ? protocol.WriteImage(bank->image) : protocol.ReadImage(bank->image);
     ExpectFailure(result, kTransferError);
     const emulator::Counters count = controller.Count();
     EXPECT_EQ(wrong.stage == Stage::WriteBlock ? count.writeBlocks : count.readBlocks, 8);
@@ -272,7 +272,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, ProtocolWrongAnswer,
 TEST_F(Protocol, TakesAWrongDataByteThatItsChecksumCovers) {
     controller.InjectFault({.stage = Stage::ReadBlock, .kind = FaultKind::WrongDataByte, .block = 9});
     Begin();
-    ASSERT_EQ(protocol.ReadImage(*bank), 0);
+    ASSERT_EQ(protocol.ReadImage(bank->image), 0);
     const std::vector<std::uint8_t> memory = Memory(controller);
     EXPECT_NE(bank->image[9 * 240], memory[9 * 240]);
     EXPECT_TRUE(std::equal(memory.begin() + 9 * 240 + 1, memory.end(), bank->image.begin() + 9 * 240 + 1));
@@ -285,7 +285,7 @@ TEST_F(Protocol, NoticesACancelOnlyAfterTheFirstCompletedBlock) {
     Randomize(bank->image, 6);
     Begin();
     EXPECT_TRUE(view.captions.empty());
-    ExpectFailure(protocol.WriteImage(*bank), kCancelled);
+    ExpectFailure(protocol.WriteImage(bank->image), kCancelled);
     EXPECT_EQ(controller.Count().writeBlocks, 1);
     EXPECT_EQ(view.progress, 240);
     const std::vector<std::uint8_t> memory = Memory(controller);
@@ -293,7 +293,7 @@ TEST_F(Protocol, NoticesACancelOnlyAfterTheFirstCompletedBlock) {
     EXPECT_EQ(memory[240], 0xFF);
 
     auto readBank = std::make_unique<VoiceBank>();
-    ExpectFailure(protocol.ReadImage(*readBank), kCancelled);
+    ExpectFailure(protocol.ReadImage(readBank->image), kCancelled);
     EXPECT_EQ(controller.Count().readBlocks, 1);
     EXPECT_TRUE(std::equal(memory.begin(), memory.begin() + 240, readBank->image.begin()));
     EXPECT_EQ(readBank->image[240], 0);
@@ -303,12 +303,12 @@ TEST_F(Protocol, NoticesACancelOnlyAfterTheFirstCompletedBlock) {
 TEST_F(Protocol, StartsAgainWithTheIdentificationAfterAnInterruptedTransfer) {
     view.cancel = true;
     Begin();
-    ExpectFailure(protocol.WriteImage(*bank), kCancelled);
+    ExpectFailure(protocol.WriteImage(bank->image), kCancelled);
     EXPECT_EQ(port.BaudRate(), br115200);
     view.cancel = false;
     Begin();
     EXPECT_EQ(port.BaudRate(), br4800);
-    EXPECT_EQ(protocol.ReadImage(*bank), 0);
+    EXPECT_EQ(protocol.ReadImage(bank->image), 0);
     EXPECT_EQ(controller.SpeedsSeen(Stage::Identification), std::vector<int>{4800});
     EXPECT_EQ(controller.SpeedsSeen(Stage::ProgrammingCommand), std::vector<int>{4800});
     EXPECT_TRUE(controller.Violations().empty());
@@ -320,7 +320,7 @@ TEST_F(Protocol, APortErrorDuringAWriteLeavesTheControllerWithTheBlocksAcknowled
     Randomize(bank->image, 7);
     controller.InjectFault({.stage = Stage::WriteBlock, .kind = FaultKind::HangUp, .block = 10});
     Begin();
-    EXPECT_THROW(protocol.WriteImage(*bank), EComPort);
+    EXPECT_THROW(protocol.WriteImage(bank->image), EComPort);
     const std::vector<std::uint8_t> memory = Memory(controller);
     EXPECT_TRUE(std::equal(memory.begin(), memory.begin() + 2400, bank->image.begin()));
     EXPECT_TRUE(std::all_of(memory.begin() + 2400, memory.end(), [](std::uint8_t b) { return b == 0xFF; }));
@@ -335,7 +335,7 @@ TEST_F(Protocol, APortErrorDuringAReadLeavesTheImageWithTheBlocksCompleted) {
     std::fill(bank->image.begin(), bank->image.end(), 0x3C);
     controller.InjectFault({.stage = Stage::ReadBlock, .kind = FaultKind::HangUp, .block = 10});
     Begin();
-    EXPECT_THROW(protocol.ReadImage(*bank), EComPort);
+    EXPECT_THROW(protocol.ReadImage(bank->image), EComPort);
     EXPECT_TRUE(std::equal(memory.begin(), memory.begin() + 2400, bank->image.begin()));
     EXPECT_TRUE(
         std::all_of(bank->image.begin() + 2400, bank->image.end(), [](std::uint8_t b) { return b == 0x3C; }));

@@ -60,7 +60,7 @@ protected:
     // Runs one transfer as the main window does; returns the dialog as it was when it closed.
     DialogState Run(TransferMode mode) {
         RunTransfer(mode,
-                    {port, working, scratch, mainWindow, [this](const QString& text) { panel2 = text; }},
+                    {port, working, scratch, mainWindow, [this](const QString& text) { panel2 = text; }, {}},
                     nullptr);
         EXPECT_FALSE(user.gaveUp) << "the transfer never ended";
         return user.closing;
@@ -264,7 +264,7 @@ TEST_F(Transfer, AnApplicationQuittingMidTransferStopsTheWorkerFirst) {
     };
     const std::vector<std::uint8_t> packed = PackedImage();
     int readBlocksWhenBanksFree = -1;
-    RunTransfer(TransferMode::Read, {port, working, scratch, mainWindow, [](const QString&) {}},
+    RunTransfer(TransferMode::Read, {port, working, scratch, mainWindow, [](const QString&) {}, {}},
                 [&] { readBlocksWhenBanksFree = controller.Count().readBlocks; });
     EXPECT_EQ(controller.Count().readBlocks, readBlocksWhenBanksFree) << "the worker went on reading";
     EXPECT_LT(readBlocksWhenBanksFree, 2249);

@@ -56,6 +56,27 @@ TEST_F(FakeSysfs, ListsPresentUartsAndAdaptersSortedWithoutRegardToCase) {
     EXPECT_EQ(list, (std::vector<std::string>{"COM1", "COM10", "COM4", "ttyACM0", "ttyUSB0"}));
 }
 
+TEST_F(FakeSysfs, EachPortComesWithItsDeviceAndWhatTheSystemCallsIt) {
+    const fs::path usb = root / "devices" / "usb1" / "1-1";
+    fs::create_directories(usb / "1-1:1.0" / "ttyUSB0");
+    std::ofstream(usb / "product") << "USB-Serial Controller\n";
+    std::ofstream(usb / "manufacturer") << "Prolific\n";
+    fs::create_directories(root / "ttyUSB0");
+    fs::create_directory_symlink(usb / "1-1:1.0" / "ttyUSB0", root / "ttyUSB0" / "device");
+    AddTty("ttyS0", true, "4");
+    fs::create_directories(root / "drivers" / "serial8250");
+    fs::create_directory_symlink(root / "drivers" / "serial8250", root / "devices" / "ttyS0" / "driver");
+    AddTty("ttyACM0", true);
+
+    const std::vector<ComPortEntry> ports = ListComPorts(root);
+    ASSERT_EQ(ports.size(), 3u);
+    EXPECT_EQ(ports[0].name + " " + ports[0].device + " " + ports[0].description,
+              "COM1 /dev/ttyS0 serial8250");
+    EXPECT_EQ(ports[1].name + " " + ports[1].device + " " + ports[1].description, "ttyACM0 /dev/ttyACM0 ");
+    EXPECT_EQ(ports[2].name + " " + ports[2].device + " " + ports[2].description,
+              "ttyUSB0 /dev/ttyUSB0 Prolific USB-Serial Controller");
+}
+
 TEST_F(FakeSysfs, AnEmptyListIsNoError) {
     AddTty("tty0", false);
     std::vector<std::string> list{"stale"};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "voice/WavImport.h"
+
+class VoiceBank;
+
+// Voice files and recordings as the window's file actions handle them. Each returns the window's
+// message on failure and an empty text on success.
+
+// Reads the voice file into the bank's slots ("Открыть" of the file menu).
+std::string LoadBank(const std::filesystem::path& file, VoiceBank& bank);
+// Packs the bank and writes it ("Сохранить").
+std::string SaveBank(const std::filesystem::path& file, VoiceBank& bank);
+
+// Loads a recording into the event's slot, telling the reporter what the window would show. Today it
+// takes WAV files as the window does; formats that need converting first are to be recognised here.
+ImportOutcome ImportRecording(VoiceBank& bank, std::uint8_t event, const std::filesystem::path& file,
+                              ImportReporter& reporter);

@@ -1,0 +1,56 @@
+#include "Output.h"
+
+#include <iostream>
+
+#include "Json.h"
+#include "voice/EventNames.h"
+#include "voice/Seconds.h"
+#include "voice/Voicebank.h"
+
+namespace {
+
+double Seconds(std::uint32_t samples) {
+    return samples / 8000.0;
+}
+
+} // namespace
+
+void PrintError(std::string_view text) {
+    std::cerr << "voice-programmer-cli: " << text << std::endl;
+}
+
+std::string SecondsText(std::uint32_t samples) {
+    return FormatSeconds(samples, ",");
+}
+
+void WriteFailure(JsonWriter& json, std::string_view command, std::string_view message) {
+    json.BeginObject().Key("command").String(command).Key("error").String(message).EndObject();
+}
+
+void PrintEvents(const std::vector<std::uint8_t>& events, std::string_view indent) {
+    for (const std::uint8_t event : events)
+        std::cout << indent << static_cast<int>(event) << "  " << kEventNames.at(event) << '\n';
+}
+
+void WriteEvents(JsonWriter& json, const std::vector<std::uint8_t>& events) {
+    json.BeginArray();
+    for (const std::uint8_t event : events)
+        json.BeginObject().Key("event").Integer(event).Key("name").String(kEventNames.at(event)).EndObject();
+    json.EndArray();
+}
+
+void PrintMemory(const VoiceBank& bank) {
+    std::cout << "Занято: " << SecondsText(bank.UsedSamples())
+              << " Сек.    Свободно: " << SecondsText(bank.FreeSamples()) << " Сек.\n";
+}
+
+void WriteMemory(JsonWriter& json, const VoiceBank& bank) {
+    json.Key("usedSamples")
+        .Integer(bank.UsedSamples())
+        .Key("usedSeconds")
+        .Number(Seconds(bank.UsedSamples()));
+    json.Key("freeSamples")
+        .Integer(bank.FreeSamples())
+        .Key("freeSeconds")
+        .Number(Seconds(bank.FreeSamples()));
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// A sample count as seconds at 8000 samples per second: at most 4 significant digits, no trailing zeros,
+// the given decimal separator ("134,8").
+std::string FormatSeconds(std::uint32_t samples, std::string_view decimalPoint);
