@@ -3,9 +3,13 @@
 #include "voice/VoiceFile.h"
 #include "voice/Voicebank.h"
 
-std::string LoadBank(const std::filesystem::path& file, VoiceBank& bank) {
+std::filesystem::path PathOf(const std::string& utf8) {
+    return std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size());
+}
+
+std::string LoadBank(const std::string& file, VoiceBank& bank) {
     bool fullLayout = true;
-    switch (ReadVoiceFile(file, bank.image, fullLayout)) {
+    switch (ReadVoiceFile(PathOf(file), bank.image, fullLayout)) {
     case kVoiceFileOk:
         bank.UnpackImage(fullLayout);
         return {};
@@ -16,12 +20,13 @@ std::string LoadBank(const std::filesystem::path& file, VoiceBank& bank) {
     }
 }
 
-std::string SaveBank(const std::filesystem::path& file, VoiceBank& bank) {
+std::string SaveBank(const std::string& file, VoiceBank& bank) {
     bank.PackImage();
-    return WriteVoiceFile(file, bank.image) == kVoiceFileOk ? std::string() : "Невозможно сохранить файл";
+    return WriteVoiceFile(PathOf(file), bank.image) == kVoiceFileOk ? std::string()
+                                                                    : "Невозможно сохранить файл";
 }
 
-ImportOutcome ImportRecording(VoiceBank& bank, std::uint8_t event, const std::filesystem::path& file,
+ImportOutcome ImportRecording(VoiceBank& bank, std::uint8_t event, const std::string& file,
                               ImportReporter& reporter) {
-    return ImportWav(bank, event, file, reporter);
+    return ImportWav(bank, event, PathOf(file), reporter);
 }

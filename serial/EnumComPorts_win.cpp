@@ -39,13 +39,15 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-void EnumComPorts(std::vector<std::string>& list) {
+// Each value's data is a port's name; the value's own name is the driver's device ("\Device\VCP0" of
+// a USB adapter, say), the nearest the registry comes to a description.
+std::vector<ComPortEntry> ListComPorts() {
     RegistryKey key;
     LSTATUS status =
         RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, key.Receive());
     if (status != ERROR_SUCCESS)
         throw EComPort(CError_RegError, status);
-    std::vector<std::string> found;
+    std::vector<ComPortEntry> found;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
         DWORD nameSize = 256;
@@ -58,9 +60,20 @@ void EnumComPorts(std::vector<std::string>& list) {
             break;
         if (status != ERROR_SUCCESS)
             throw EComPort(CError_RegError, status);
-        if (type == REG_SZ)
-            found.push_back(Utf8(data));
+        if (type == REG_SZ) {
+            const std::string port = Utf8(data);
+            found.push_back({port, "\\\\.\\" + port, Utf8(name)});
+        }
     }
-    std::stable_sort(found.begin(), found.end(), LessIgnoringCase);
-    list = std::move(found);
+    std::stable_sort(found.begin(), found.end(), [](const ComPortEntry& a, const ComPortEntry& b) {
+        return LessIgnoringCase(a.name, b.name);
+    });
+    return found;
+}
+
+void EnumComPorts(std::vector<std::string>& list) {
+    std::vector<std::string> names;
+    for (ComPortEntry& entry : ListComPorts())
+        names.push_back(std::move(entry.name));
+    list = std::move(names);
 }
