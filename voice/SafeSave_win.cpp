@@ -60,12 +60,14 @@ bool MayReplace(DWORD attributes) {
            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
 }
 
-// The new file takes over the attributes of the one it replaces (hidden, archive), then moves over it;
-// the move reaches the disk before it returns. A move that fails leaves both files as they were.
+// The new file takes over the attributes of the one it replaces that a user sets (hidden, archive), then
+// moves over it; the move reaches the disk before it returns. A move that fails leaves both files as
+// they were. Attributes are a courtesy: one that can't be carried over does not stop the save.
 bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, DWORD attributes) {
-    if (attributes != INVALID_FILE_ATTRIBUTES && SetFileAttributesW(temporary.c_str(), attributes) == 0) {
-        return false;
-    }
+    constexpr DWORD carried = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & carried) != 0)
+        SetFileAttributesW(temporary.c_str(), attributes & carried);
     return MoveFileExW(temporary.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
