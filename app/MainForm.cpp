@@ -3,13 +3,13 @@
 #include "AboutBox.h"
 #include "ComPortSetup.h"
 #include "Dialogs.h"
-#include "voice/EventNames.h"
 #include "FileDialog.h"
 #include "FormLayout.h"
 #include "ModalDialog.h"
 #include "SecondsText.h"
 #include "SettingsFile.h"
 #include "controller/ControllerLine.h"
+#include "voice/EventNames.h"
 #include "voice/VoiceFile.h"
 #include "voice/WavImport.h"
 
@@ -136,6 +136,7 @@ void TForm1::CreateActions() {
     connect(FileNew1, &QAction::triggered, this, &TForm1::FileNew1Execute);
     connect(FileOpen1, &QAction::triggered, this, &TForm1::FileOpen1Execute);
     connect(FileSave1, &QAction::triggered, this, &TForm1::FileSave1Execute);
+    CreateUsedOnlyAction();
     connect(Programm, &QAction::triggered, this, &TForm1::ProgrammExecute);
     connect(ReadConf, &QAction::triggered, this, &TForm1::ReadConfExecute);
     connect(CompareConf, &QAction::triggered, this, &TForm1::CompareConfExecute);
@@ -150,7 +151,10 @@ void TForm1::CreateMenus() {
     file->addSeparator();
     file->addAction(N7);
     menuBar()->addMenu(QStringLiteral("Настройка"))->addAction(ComPortConfig);
-    menuBar()->addMenu(QStringLiteral("Контроллер"))->addActions({Programm, ReadConf, CompareConf});
+    QMenu* controller = menuBar()->addMenu(QStringLiteral("Контроллер"));
+    controller->addActions({Programm, ReadConf, CompareConf});
+    controller->addSeparator();
+    controller->addAction(UsedOnly);
     menuBar()->addMenu(QStringLiteral("?"))->addAction(Abaut);
 }
 

@@ -71,6 +71,7 @@ public:
     QAction* Programm;
     QAction* ReadConf;
     QAction* CompareConf;
+    QAction* UsedOnly; // checkable: transfers cover only the memory the phrases use; remembered
     QAction* ComPortConfig;
     QAction* Abaut;
     QAction* N7;
@@ -103,6 +104,7 @@ private:
     void CreateStatusBar();
     void CreateFileDialogs();
     void ConfigurePort();
+    void CreateUsedOnlyAction();
     void RunControllerAction(QAction& action, TransferMode mode);
     std::uint8_t SelectedSlot() const;
     void ShowFileName(const QString& name); // in status panel 0

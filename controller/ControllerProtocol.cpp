@@ -148,8 +148,12 @@ std::int32_t ControllerProtocol::ReadImage(VoiceImage& image, std::size_t end, c
     return TransferBlocks(BlocksEnd(end), [&](std::uint32_t offset, std::uint8_t length) {
         if (!ReadBlock(image, offset, length))
             return 1;
-        const auto block = image.begin() + offset;
-        return expected && !std::equal(block, block + length, expected->begin() + offset) ? kImageDiffers : 0;
+        // Bytes of the last block past end are not compared: they are no one's data.
+        const auto from = static_cast<std::ptrdiff_t>(offset);
+        const auto to = static_cast<std::ptrdiff_t>(std::min<std::size_t>(offset + length, end));
+        return expected && !std::equal(image.begin() + from, image.begin() + to, expected->begin() + from)
+                   ? kImageDiffers
+                   : 0;
     });
 }
 
@@ -160,11 +164,11 @@ std::int32_t ControllerProtocol::ReadUsedImage(VoiceImage& image) {
     BeginBlocks(static_cast<std::uint32_t>(kImageSize)); // until the directory tells the end
     if (const std::int32_t result = TransferBlocks(BlocksEnd(kDirectorySize), read); result != 0)
         return result;
-    const std::uint32_t end = BlocksEnd(UsedImageEnd(image));
-    view_.SetProgressMax(static_cast<std::int32_t>(end));
-    const std::int32_t result = TransferBlocks(end, read);
+    const std::size_t used = UsedImageEnd(image);
+    view_.SetProgressMax(static_cast<std::int32_t>(BlocksEnd(used)));
+    const std::int32_t result = TransferBlocks(BlocksEnd(used), read);
     if (result == 0)
-        std::fill(image.begin() + end, image.end(), 0);
+        std::fill(image.begin() + static_cast<std::ptrdiff_t>(used), image.end(), 0);
     return result;
 }
 

@@ -30,11 +30,11 @@ public:
     // Reads the controller's blocks from byte 0 up to the block that holds byte end - 1 into the image;
     // after a failure, a cancel or a port error the image holds the blocks completed so far and is
     // unchanged beyond them. With expected, returns kImageDiffers (showing nothing) after the first block
-    // that differs from it.
+    // whose bytes before end differ from it.
     std::int32_t ReadImage(VoiceImage& image, std::size_t end = kImageSize,
                            const VoiceImage* expected = nullptr);
     // Reads the blocks that hold the directory, then those up to the end of the phrases it states; once
-    // all were read, the rest of the image becomes zeros.
+    // all were read, the image is zeros after that end.
     std::int32_t ReadUsedImage(VoiceImage& image);
     // How many bytes from the image's start the last of the three above completed.
     std::size_t Completed() const { return completed_; }

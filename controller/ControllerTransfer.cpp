@@ -80,9 +80,11 @@ private:
         return read == 0;
     }
 
-    // The working image against what was read of the controller's, as far as it was read.
+    // The working image against what was read of the controller's, as far as it was read; of the used
+    // memory only, up to the end of the phrases.
     TransferResult Verdict(const std::string& same, const std::string& different) {
-        const auto known = static_cast<std::ptrdiff_t>(protocol_.Completed());
+        const std::size_t end = options_.usedOnly ? UsedImageEnd(images_.working) : kImageSize;
+        const auto known = static_cast<std::ptrdiff_t>(std::min(protocol_.Completed(), end));
         if (std::equal(images_.working.begin(), images_.working.begin() + known, images_.scratch.begin()))
             return Show(TransferOutcome::Succeeded, same);
         TransferResult result{TransferOutcome::Different,

@@ -10,9 +10,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -155,3 +158,20 @@ TEST_F(TransferActions, ACloseRequestDuringATransferIsIgnored) {
 }
 
 } // namespace
+
+TEST_F(TransferActions, UsedOnlyIsOffAtFirstRememberedAndProgramsOnlyTheUsedBlocks) {
+    const QTemporaryDir config; // of this test alone: the others run at the same time
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
+    EXPECT_FALSE(TForm1().UsedOnly->isChecked());
+    form.UsedOnly->trigger(); // as the user ticks it in the menu "Контроллер"
+    EXPECT_TRUE(TForm1().UsedOnly->isChecked());
+
+    const DialogState end = Run(*form.Programm);
+    EXPECT_EQ(end.caption, "Программирование завершено успешно");
+    // Events 0 and 7 hold 8000 and 4500 bytes after the 300-byte directory: 54 blocks of 240.
+    std::vector<std::uint8_t> memory(kImageSize);
+    controller.ReadMemory(0, memory);
+    const auto usedBlocksEnd = memory.begin() + 54 * 240;
+    EXPECT_TRUE(std::equal(memory.begin(), usedBlocksEnd, form.workingBank.image.begin()));
+    EXPECT_TRUE(std::all_of(usedBlocksEnd, memory.end(), [](std::uint8_t byte) { return byte == 0xFF; }));
+}

@@ -186,8 +186,11 @@ TEST_F(WindowLayoutTest, MenusInOrder) {
                            "Сохранить голосовые сообщения в файл...", "-", "Закрыть          Alt+F4"}));
     EXPECT_EQ(menus[0]->menu()->actions()[0], form->FileNew1);
     EXPECT_EQ(texts(menus[1]->menu()->actions()), QStringList({"COM порт..."}));
-    EXPECT_EQ(texts(menus[2]->menu()->actions()), QStringList({"Программировать", "Считать", "Сравнить"}));
+    EXPECT_EQ(texts(menus[2]->menu()->actions()),
+              QStringList({"Программировать", "Считать", "Сравнить", "-", "Только занятая память"}));
     EXPECT_EQ(menus[2]->menu()->actions()[2], form->CompareConf);
+    EXPECT_EQ(menus[2]->menu()->actions()[4], form->UsedOnly);
+    EXPECT_TRUE(form->UsedOnly->isCheckable());
     EXPECT_EQ(texts(menus[3]->menu()->actions()), QStringList({"О программе..."}));
 }
 
