@@ -219,22 +219,27 @@ void ComDevice::ServeEvents(TComEvents events) {
         return;
     }
     const HANDLE signals[] = {s.stopEvents, completion.Signal()}; // the stop first
+    DWORD happened = 0; // written by the driver when a wait completes, so it outlives every wait
+    bool pending = false;
     for (;;) {
-        DWORD happened = 0;
         if (WaitCommEvent(s.handle, &happened, completion.Get()) == 0 && GetLastError() != ERROR_IO_PENDING) {
             WaitForSingleObject(s.stopEvents, INFINITE); // the device refuses to report events
             break;
         }
+        pending = true;
         if (WaitForMultipleObjects(2, signals, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
             break;
+        pending = false;
         DWORD unused = 0;
         if (GetOverlappedResult(s.handle, completion.Get(), &unused, FALSE) != 0)
             s.HandleEvents(happened);
     }
-    // An empty mask ends the pending wait; it must have ended before its completion record goes.
+    // An empty mask ends a pending wait; it must have ended before its completion record goes.
     SetCommMask(s.handle, 0);
-    DWORD unused = 0;
-    GetOverlappedResult(s.handle, completion.Get(), &unused, TRUE);
+    if (pending) {
+        DWORD unused = 0;
+        GetOverlappedResult(s.handle, completion.Get(), &unused, TRUE);
+    }
 }
 
 void ComDevice::StopEvents() {
