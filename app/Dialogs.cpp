@@ -2,6 +2,7 @@
 
 #include "FileDialog.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 
@@ -14,6 +15,19 @@ public:
         // A window not shown yet (the port's error at start) would put the box in the screen's corner.
         QMessageBox box(icon, caption, text, buttons, parent && parent->isVisible() ? parent : nullptr);
         return static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+
+    QMessageBox::StandardButton QuestionWithOption(QWidget* parent, const QString& caption,
+                                                   const QString& text, const QString& option,
+                                                   bool& checked) override {
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                        parent && parent->isVisible() ? parent : nullptr);
+        auto* check = new QCheckBox(option, &box);
+        check->setChecked(checked);
+        box.setCheckBox(check);
+        const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+        checked = check->isChecked();
+        return answer;
     }
 
     std::optional<QString> ChooseFile(QWidget* parent, const FileDialog& dialog) override {

@@ -19,6 +19,11 @@ public:
     virtual QMessageBox::StandardButton Message(QWidget* parent, QMessageBox::Icon icon,
                                                 const QString& caption, const QString& text,
                                                 QMessageBox::StandardButtons buttons) = 0;
+    // A question with Yes and No and a check box under its text; `checked` goes in as the box's state
+    // and comes back as the user left it.
+    virtual QMessageBox::StandardButton QuestionWithOption(QWidget* parent, const QString& caption,
+                                                           const QString& text, const QString& option,
+                                                           bool& checked) = 0;
     // The chosen file's full path, or nothing when the user cancelled.
     virtual std::optional<QString> ChooseFile(QWidget* parent, const FileDialog& dialog) = 0;
 

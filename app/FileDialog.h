@@ -18,7 +18,8 @@ public:
 
     const Kind kind;
     const QString Title;
-    const QString Filter; // one description with its pattern in brackets, "Звуковые файлы (*.wav)"
+    // Descriptions with their patterns in brackets, ";;" between them: "Звуковые файлы (*.wav)"
+    const QString Filter;
     const QString DefaultExt;
     QString FileName;   // preset shown to the user, then the choice
     QString InitialDir; // where the dialog opens: the folder of the last choice, at first the current one

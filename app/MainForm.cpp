@@ -4,14 +4,15 @@
 #include "ComPortSetup.h"
 #include "Dialogs.h"
 #include "FileDialog.h"
+#include "FilePath.h"
 #include "FormLayout.h"
 #include "ModalDialog.h"
 #include "SecondsText.h"
 #include "SettingsFile.h"
+#include "SoundOutput.h"
 #include "controller/ControllerLine.h"
 #include "voice/EventNames.h"
 #include "voice/VoiceFile.h"
-#include "voice/WavImport.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
@@ -47,10 +48,6 @@ QIcon Icon(const char* name) {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
 }
 
-std::filesystem::path ToPath(const QString& name) {
-    return std::filesystem::path(name.toStdU16String());
-}
-
 QAction* CreateAction(QObject* owner, const char* name, const char* category, const QString& caption,
                       const QString& hint, const char* icon) {
     auto* action = new QAction(caption, owner);
@@ -62,22 +59,6 @@ QAction* CreateAction(QObject* owner, const char* name, const char* category, co
         action->setIcon(Icon(icon));
     return action;
 }
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-// Shows the import's messages as the program's warnings.
-class ImportMessageBoxes final : public ImportReporter {
-public:
-    explicit ImportMessageBoxes(QWidget* owner) : owner_(owner) {}
-    void Report(const ImportMessage& message) override {
-        ShowWarning(owner_, FromUtf8(message.caption), FromUtf8(message.text));
-    }
-
-private:
-    QWidget* owner_;
-};
 
 // The places were drawn for a narrow font; where the desktop's font makes a label wider, the control
 // beside it moves right rather than cover the label's end.
@@ -104,6 +85,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     CreateMemoryGroup(client);
     CreateStatusBar();
     CreateFileDialogs();
+    CreateSoundControls();
+    CreateRecordControls(); // after the sound controls: Записать goes between Удалить and Прослушать
     ConfigurePort();
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
@@ -130,6 +113,8 @@ void TForm1::CreateActions() {
                                "chip-compare");
     ComPortConfig = CreateAction(this, "ComPortConfig", "Parametrs", QStringLiteral("COM порт..."),
                                  QStringLiteral("Настройка COM порта"), "serial-port");
+    FileExportWav = CreateAction(this, "FileExportWav", "File", QStringLiteral("Сохранить фрагмент в WAV..."),
+                                 QString(), "sound-export");
     Abaut = CreateAction(this, "Abaut", "?", QStringLiteral("О программе..."), QString(), nullptr);
     N7 = CreateAction(this, "N7", nullptr, QStringLiteral("Закрыть          Alt+F4"), QString(), nullptr);
 
@@ -141,13 +126,14 @@ void TForm1::CreateActions() {
     connect(ReadConf, &QAction::triggered, this, &TForm1::ReadConfExecute);
     connect(CompareConf, &QAction::triggered, this, &TForm1::CompareConfExecute);
     connect(ComPortConfig, &QAction::triggered, this, &TForm1::ComPortConfigExecute);
+    connect(FileExportWav, &QAction::triggered, this, &TForm1::FileExportWavExecute);
     connect(Abaut, &QAction::triggered, this, &TForm1::AbautExecute);
     connect(N7, &QAction::triggered, this, &TForm1::N7Click);
 }
 
 void TForm1::CreateMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
-    file->addActions({FileNew1, FileOpen1, FileSave1});
+    file->addActions({FileNew1, FileOpen1, FileSave1, FileExportWav});
     file->addSeparator();
     file->addAction(N7);
     menuBar()->addMenu(QStringLiteral("Настройка"))->addAction(ComPortConfig);
@@ -283,9 +269,11 @@ void TForm1::CreateStatusBar() {
 }
 
 void TForm1::CreateFileDialogs() {
-    OpenDialog1 = new FileDialog(FileDialog::Kind::Open, QStringLiteral("OpenDialog1"),
-                                 QStringLiteral("Открытие файла"), QStringLiteral("Звуковые файлы (*.wav)"),
-                                 QStringLiteral("wav"), this);
+    OpenDialog1 = new FileDialog(
+        FileDialog::Kind::Open, QStringLiteral("OpenDialog1"), QStringLiteral("Открытие файла"),
+        QStringLiteral("Звуковые файлы (*.wav *.mp3 *.flac *.ogg *.opus *.aif *.aiff);;"
+                       "Звуковые файлы (*.wav)"),
+        QStringLiteral("wav"), this);
     OpenDialog2 = new FileDialog(FileDialog::Kind::Open, QStringLiteral("OpenDialog2"), kOpenVoiceFileCaption,
                                  kVoiceFileFilter, QStringLiteral("vce"), this);
     SaveDialog1 = new FileDialog(FileDialog::Kind::Save, QStringLiteral("SaveDialog1"), kSaveVoiceFileCaption,
@@ -375,28 +363,28 @@ void TForm1::UpdateDisplay() {
     ProgressBar1->setValue(int(workingBank.UsedSamples()));
     Label3->setText(QStringLiteral("Занято: ") + SecondsText(workingBank.UsedSamples()) + seconds +
                     QStringLiteral("    Свободно: ") + SecondsText(workingBank.FreeSamples()) + seconds);
+    UpdateSoundControls();
 }
 
 void TForm1::ComboBoxEventsChange() {
+    StopPlayback();
     UpdateDisplay();
 }
 
 void TForm1::BitBtn1Click() {
-    if (!OpenDialog1->Execute(this))
-        return;
-    ImportMessageBoxes messages(this);
-    // A slot emptied because the memory is full is shown as such too, not only a loaded one.
-    if (ImportWav(workingBank, SelectedSlot(), ToPath(OpenDialog1->FileName), messages) !=
-        ImportOutcome::Unchanged)
-        UpdateDisplay();
+    StopPlayback();
+    if (OpenDialog1->Execute(this))
+        ImportRecording(OpenDialog1->FileName);
 }
 
 void TForm1::BitBtn2Click() {
+    StopPlayback();
     workingBank.ClearSlot(SelectedSlot());
     UpdateDisplay();
 }
 
 void TForm1::FileNew1Execute() {
+    StopPlayback();
     ComboBoxEvents->setCurrentIndex(0);
     workingBank.ClearAllSlots();
     workingBank.PackImage();
@@ -404,6 +392,7 @@ void TForm1::FileNew1Execute() {
 }
 
 void TForm1::FileOpen1Execute() {
+    StopPlayback();
     if (!OpenDialog2->Execute(this))
         return;
     const QString name = OpenDialog2->FileName;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class FileDialog;
 class QAction;
@@ -20,6 +21,7 @@ class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QToolBar;
+class SoundOutput;
 
 // The program's main window: the event list that selects a voice slot, its duration, the memory use,
 // the voice file actions and the controller actions. It owns the two voice banks and the port.
@@ -43,6 +45,8 @@ public:
     void ComboBoxEventsChange();
     void BitBtn1Click();
     void BitBtn2Click();
+    void BitBtnPlayClick();
+    void FileExportWavExecute();
     void FileNew1Execute();
     void FileOpen1Execute();
     void FileSave1Execute();
@@ -52,6 +56,8 @@ public:
     void CompareConfExecute();
     void ComPortConfigExecute();
     void AbautExecute();
+    void BitBtnRecordClick();     // MainFormRecord.cpp
+    void FileSpeakEmptyExecute(); // MainFormRecord.cpp
 
     // Declared in the reverse order of their destruction: the directory goes first, then the scratch
     // bank, then the working bank, and the port with the window.
@@ -61,6 +67,13 @@ public:
     QString WorkingDirectory;
     bool fullLayout = true;
 
+    // Whether recordings converted from other formats, and takes recorded or spoken, have their peak
+    // brought to -1 dBFS; the question before a conversion and the record dialog offer it, and it is
+    // remembered until the program ends.
+    bool normaliseVolume = true;
+    // Where phrases are played: the sound device unless a test puts something else in its place.
+    void UseSoundOutput(std::unique_ptr<SoundOutput> output);
+
     // Set while a controller transfer uses the banks and the port: the window then refuses to close.
     bool transferRunning = false;
 
@@ -68,6 +81,7 @@ public:
     QAction* FileNew1;
     QAction* FileOpen1;
     QAction* FileSave1;
+    QAction* FileExportWav;
     QAction* Programm;
     QAction* ReadConf;
     QAction* CompareConf;
@@ -75,11 +89,14 @@ public:
     QAction* ComPortConfig;
     QAction* Abaut;
     QAction* N7;
+    QAction* FileSpeakEmpty;
     QGroupBox* GroupBox1;
     QLabel* Label11;
     QComboBox* ComboBoxEvents;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
+    QPushButton* BitBtnRecord;
+    QPushButton* BitBtnPlay;
     QLabel* Label1;
     QLineEdit* EditFragmentTime;
     QGroupBox* GroupBox2;
@@ -90,6 +107,7 @@ public:
     FileDialog* OpenDialog1;
     FileDialog* OpenDialog2;
     FileDialog* SaveDialog1;
+    FileDialog* SaveDialog2; // a phrase exported as WAV
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -103,12 +121,22 @@ private:
     void CreateMemoryGroup(QWidget* parent);
     void CreateStatusBar();
     void CreateFileDialogs();
+    void CreateRecordControls(); // MainFormRecord.cpp
     void ConfigurePort();
     void CreateUsedOnlyAction();
     void RunControllerAction(QAction& action, TransferMode mode);
     std::uint8_t SelectedSlot() const;
     void ShowFileName(const QString& name); // in status panel 0
+    // The phrase's own controls and handlers, in MainFormSound.cpp.
+    void CreateSoundControls();
+    void ImportRecording(const QString& name);
+    bool ConvertRecording(const QString& name, const QString& description);
+    void StopPlayback();
+    void PlaybackEnded();
+    void UpdateSoundControls();
 
     std::array<QLabel*, 4> statusPanels_{};
+    std::unique_ptr<SoundOutput> sound_;
+    bool playing_ = false;
     bool centred_ = false;
 };

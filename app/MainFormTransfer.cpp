@@ -43,6 +43,7 @@ void TForm1::CompareConfExecute() {
 // The invoked action stays disabled and the window refuses to close until the transfer is over: the
 // worker reads and writes the banks' images and drives the port meanwhile.
 void TForm1::RunControllerAction(QAction& action, TransferMode mode) {
+    StopPlayback();
     action.setEnabled(false);
     transferRunning = true;
     const TransferTarget target{ComPort1,

@@ -52,7 +52,7 @@ void WriteEvent(JsonWriter& json, const VoiceBank& bank, std::uint8_t event) {
 
 // What an import or a delete leaves: the event's phrase and the memory.
 void ShowEvent(const CommandLine& line, const VoiceBank& bank, std::uint8_t event,
-               const std::vector<std::string>& warnings) {
+               const std::vector<std::string>& warnings, const std::string& converted) {
     if (!line.json) {
         PrintEvent(bank, event);
         PrintMemory(bank);
@@ -65,6 +65,13 @@ void ShowEvent(const CommandLine& line, const VoiceBank& bank, std::uint8_t even
     for (const std::string& warning : warnings)
         json.String(warning);
     json.EndArray();
+    if (line.command == "import") {
+        json.Key("converted");
+        if (converted.empty())
+            json.Null();
+        else
+            json.String(converted);
+    }
     WriteMemory(json, bank);
     json.EndObject();
 }
@@ -107,14 +114,17 @@ int RunImport(const CommandLine& line) {
     }
     CollectingReporter reporter;
     const std::string& recording = line.arguments[2];
-    ImportRecording(*bank, event, recording, reporter);
+    std::string converted;
+    ImportRecording(*bank, event, recording, !line.noNormalise, reporter, converted);
+    if (!converted.empty() && reporter.errors.empty())
+        PrintError(recording + ": " + converted + ", преобразован для контроллера");
     for (const std::string& warning : reporter.warnings) // a cut recording, most often
         PrintError(recording + ": " + warning);
     if (!reporter.errors.empty()) // the bank's file stays as it was
         return Fail(line, recording, reporter.errors.back());
     if (const std::string message = SaveBank(file, *bank); !message.empty())
         return Fail(line, file, message);
-    ShowEvent(line, *bank, event, reporter.warnings);
+    ShowEvent(line, *bank, event, reporter.warnings, converted);
     return kExitDone;
 }
 
@@ -127,6 +137,6 @@ int RunDelete(const CommandLine& line) {
     bank->ClearSlot(event);
     if (const std::string message = SaveBank(file, *bank); !message.empty())
         return Fail(line, file, message);
-    ShowEvent(line, *bank, event, {});
+    ShowEvent(line, *bank, event, {}, {});
     return kExitDone;
 }

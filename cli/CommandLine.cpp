@@ -9,7 +9,8 @@
 const char* const kUsage = R"(Использование:
   voice-programmer-cli ports                              последовательные порты
   voice-programmer-cli info BANK.vce                      события, длительности, занято и свободно
-  voice-programmer-cli import BANK.vce EVENT AUDIO        загрузить запись в событие (создаёт BANK)
+  voice-programmer-cli import BANK.vce EVENT AUDIO [--no-normalise]
+                                                          загрузить запись в событие (создаёт BANK)
   voice-programmer-cli delete BANK.vce EVENT              удалить запись события
   voice-programmer-cli identify --port P                  версия контроллера
   voice-programmer-cli program BANK.vce --port P [--port P2 ...] [--no-verify] [--used-only]
@@ -20,6 +21,7 @@ const char* const kUsage = R"(Использование:
   --port P      порт: COM1..COM8, ttyUSB0, путь к устройству; можно несколько
   --no-verify   не проверять записанное чтением
   --used-only   передавать только занятую память
+  --no-normalise  не выравнивать громкость преобразуемой записи
   --json        результат одним документом JSON
   --help        эта справка
   --version     версия программы
@@ -37,17 +39,18 @@ struct CommandRule {
     bool manyPorts;
     bool noVerify;
     bool usedOnly;
+    bool normalise;
 };
 
 constexpr std::array<CommandRule, 8> kCommands{{
-    {"ports", 0, false, false, false, false},
-    {"info", 1, false, false, false, false},
-    {"import", 3, false, false, false, false},
-    {"delete", 2, false, false, false, false},
-    {"identify", 0, true, true, false, false},
-    {"program", 1, true, true, true, true},
-    {"read", 1, true, false, false, true},
-    {"compare", 1, true, true, false, true},
+    {"ports", 0, false, false, false, false, false},
+    {"info", 1, false, false, false, false, false},
+    {"import", 3, false, false, false, false, true},
+    {"delete", 2, false, false, false, false, false},
+    {"identify", 0, true, true, false, false, false},
+    {"program", 1, true, true, true, true, false},
+    {"read", 1, true, false, false, true, false},
+    {"compare", 1, true, true, false, true, false},
 }};
 
 void AddPort(CommandLine& line, const std::string& port) {
@@ -73,6 +76,8 @@ void TakeOption(CommandLine& line, const std::vector<std::string>& arguments, st
         line.noVerify = true;
     } else if (option == "--used-only") {
         line.usedOnly = true;
+    } else if (option == "--no-normalise") {
+        line.noNormalise = true;
     } else if (option == "--help" || option == "-h") {
         line.help = true;
     } else if (option == "--version") {
@@ -97,6 +102,8 @@ void Check(const CommandLine& line, const CommandRule& rule) {
         throw UsageError("--no-verify не применим к команде " + line.command);
     if (line.usedOnly && !rule.usedOnly)
         throw UsageError("--used-only не применим к команде " + line.command);
+    if (line.noNormalise && !rule.normalise)
+        throw UsageError("--no-normalise не применим к команде " + line.command);
 }
 
 } // namespace

@@ -12,6 +12,7 @@ struct CommandLine {
     bool json = false;
     bool noVerify = false;
     bool usedOnly = false;
+    bool noNormalise = false;
     bool help = false;
     bool version = false;
 };

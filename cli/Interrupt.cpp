@@ -1,13 +1,16 @@
 #include "Interrupt.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+// Written by the signal handler, read by every port's thread: a lock-free atomic serves both.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void OnInterrupt(int signal) {
-    interrupted = 1;
+    interrupted.store(true);
     std::signal(signal, SIG_DFL);
 }
 
@@ -19,5 +22,5 @@ void CatchInterrupt() {
 }
 
 bool Interrupted() {
-    return interrupted != 0;
+    return interrupted.load();
 }

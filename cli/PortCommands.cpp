@@ -15,6 +15,7 @@
 #include "Terminal.h"
 #include "controller/ControllerProtocol.h"
 #include "serial/CPort.h"
+#include "serial/ComPortDevice.h"
 #include "voice/Voicebank.h"
 
 namespace {
@@ -136,9 +137,9 @@ TransferMode ModeOf(const std::string& command) {
 } // namespace
 
 int RunPorts(const CommandLine& line) {
-    std::vector<ComPortEntry> ports;
+    std::vector<ComPortInfo> ports;
     try {
-        ports = ListComPorts();
+        EnumComPortInfo(ports);
     } catch (const EComPort& error) {
         PrintError(error.what());
         if (line.json) {
@@ -147,26 +148,20 @@ int RunPorts(const CommandLine& line) {
         }
         return kExitFailed;
     }
-    if (line.json) {
-        JsonWriter json(std::cout);
-        json.BeginObject().Key("command").String("ports").Key("ports").BeginArray();
-        for (const ComPortEntry& port : ports)
-            json.BeginObject()
-                .Key("name")
-                .String(port.name)
-                .Key("device")
-                .String(port.device)
-                .Key("description")
-                .String(port.description)
-                .EndObject();
-        json.EndArray().EndObject();
-    } else if (ports.empty()) {
-        std::cerr << "Последовательные порты не найдены" << std::endl;
+    if (!line.json) {
+        if (ports.empty())
+            std::cerr << "Последовательные порты не найдены" << std::endl;
+        for (const ComPortInfo& port : ports)
+            std::cout << port.name << '\t' << ComPortDevice(port.name) << '\t' << port.description << '\n';
+        return kExitDone;
     }
-    for (const ComPortEntry& port : ports) {
-        if (!line.json)
-            std::cout << port.name << '\t' << port.device << '\t' << port.description << '\n';
+    JsonWriter json(std::cout);
+    json.BeginObject().Key("command").String("ports").Key("ports").BeginArray();
+    for (const ComPortInfo& port : ports) {
+        json.BeginObject().Key("name").String(port.name).Key("device").String(ComPortDevice(port.name));
+        json.Key("description").String(port.description).Key("usb").Bool(port.usb).EndObject();
     }
+    json.EndArray().EndObject();
     return kExitDone;
 }
 

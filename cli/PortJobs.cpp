@@ -69,11 +69,19 @@ std::vector<PortReport> RunOnPorts(const std::vector<std::string>& ports, const 
                                    ProgressBoard& board) {
     std::vector<PortReport> reports(ports.size());
     std::vector<std::thread> threads;
-    for (std::size_t row = 0; row < ports.size(); ++row) {
-        reports[row].port = ports[row];
-        threads.emplace_back([&, row] { RunOnPort(reports[row], row, work, readBack, board); });
+    const auto joinAll = [&] {
+        for (std::thread& thread : threads)
+            thread.join();
+    };
+    try {
+        for (std::size_t row = 0; row < ports.size(); ++row) {
+            reports[row].port = ports[row];
+            threads.emplace_back([&, row] { RunOnPort(reports[row], row, work, readBack, board); });
+        }
+    } catch (...) { // no thread for another port: the ports started finish, then the error is told
+        joinAll();
+        throw;
     }
-    for (std::thread& thread : threads)
-        thread.join();
+    joinAll();
     return reports;
 }

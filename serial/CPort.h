@@ -356,12 +356,13 @@ class TComPort : public TCustomComPort {};
 // Raises error 23 and leaves list as it was when the system's list can't be read.
 void EnumComPorts(std::vector<std::string>& list);
 
-// One serial port as the system lists it: the name to open it by, the device that name opens, and what
-// the system says the device is (may be empty).
-struct ComPortEntry {
-    std::string name;
-    std::string device;
+// A port present, with what it is for the user: the adapter's product and maker ("FT232R USB UART
+// (FTDI)") or "встроенный порт" (UTF-8).
+struct ComPortInfo {
+    std::string name; // as EnumComPorts lists it
     std::string description;
+    bool usb = false;
 };
-// The ports of EnumComPorts in its order, each with its device and description; raises as it does.
-std::vector<ComPortEntry> ListComPorts();
+
+// The ports of EnumComPorts with their descriptions, USB adapters first, each group sorted as there.
+void EnumComPortInfo(std::vector<ComPortInfo>& list);

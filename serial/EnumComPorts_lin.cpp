@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "PortName_lin.h"
@@ -30,31 +31,37 @@ bool IsSerialPort(const std::filesystem::path& tty, const std::string& name) {
 }
 
 std::string FirstLine(const std::filesystem::path& file) {
-    std::ifstream in(file);
+    std::ifstream stream(file);
     std::string line;
-    std::getline(in, line);
+    std::getline(stream, line);
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
+        line.pop_back();
     return line;
 }
 
-// A USB adapter names itself on the USB device a few levels above its tty's device; other ports are
-// known by their driver ("serial", "serial8250"), not by the serial core's own port drivers.
-std::string DescriptionOf(const std::filesystem::path& tty) {
+// The USB device a port belongs to is the nearest folder above its device that has a vendor id:
+// the interface (ACM) or the port below the interface (USB-serial drivers) lie beneath it.
+std::optional<std::filesystem::path> UsbDeviceOf(const std::filesystem::path& tty) {
     std::error_code error;
-    std::filesystem::path at = std::filesystem::canonical(tty / "device", error);
-    if (error)
-        return {};
-    std::string driver;
-    for (int level = 0; level < 4 && at.has_relative_path(); ++level, at = at.parent_path()) {
-        const std::string product = FirstLine(at / "product");
-        if (!product.empty()) {
-            const std::string maker = FirstLine(at / "manufacturer");
-            return maker.empty() ? product : maker + " " + product;
-        }
-        const std::filesystem::path bound = std::filesystem::canonical(at / "driver", error);
-        if (!error && driver.empty() && bound.parent_path().parent_path().filename() != "serial-base")
-            driver = bound.filename().string();
+    std::filesystem::path folder = std::filesystem::canonical(tty / "device", error);
+    for (int level = 0; !error && level < 4 && folder.has_relative_path(); ++level) {
+        if (std::filesystem::exists(folder / "idVendor", error))
+            return folder;
+        folder = folder.parent_path();
     }
-    return driver;
+    return std::nullopt;
+}
+
+ComPortInfo Describe(const std::filesystem::path& tty, std::string name) {
+    const std::optional<std::filesystem::path> usb = UsbDeviceOf(tty);
+    if (!usb)
+        return {std::move(name), "встроенный порт", false};
+    const std::string product = FirstLine(*usb / "product");
+    const std::string maker = FirstLine(*usb / "manufacturer");
+    std::string description = product.empty() ? "USB-адаптер" : product;
+    if (!maker.empty())
+        description += " (" + maker + ")";
+    return {std::move(name), description, true};
 }
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
@@ -65,36 +72,37 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-std::vector<ComPortEntry> ListComPorts(const std::filesystem::path& sysClassTty) {
-    std::vector<ComPortEntry> found;
+void EnumComPortInfo(std::vector<ComPortInfo>& list, const std::filesystem::path& sysClassTty) {
+    std::vector<ComPortInfo> found;
     std::error_code error;
     std::filesystem::directory_iterator entries(sysClassTty, error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
         const std::string name = entries->path().filename().string();
-        if (IsSerialPort(entries->path(), name)) {
-            const std::string portName = PortNameOf(name);
-            found.push_back({portName, DevicePathOf(portName), DescriptionOf(entries->path())});
-        }
+        if (IsSerialPort(entries->path(), name))
+            found.push_back(Describe(entries->path(), PortNameOf(name)));
     }
     if (error)
         throw EComPort(CError_RegError, error.value());
-    std::stable_sort(found.begin(), found.end(), [](const ComPortEntry& a, const ComPortEntry& b) {
-        return LessIgnoringCase(a.name, b.name);
+    std::stable_sort(found.begin(), found.end(), [](const ComPortInfo& a, const ComPortInfo& b) {
+        return a.usb != b.usb ? a.usb : LessIgnoringCase(a.name, b.name);
     });
-    return found;
-}
-
-std::vector<ComPortEntry> ListComPorts() {
-    return ListComPorts("/sys/class/tty");
+    list = std::move(found);
 }
 
 void EnumComPorts(std::vector<std::string>& list, const std::filesystem::path& sysClassTty) {
+    std::vector<ComPortInfo> ports;
+    EnumComPortInfo(ports, sysClassTty);
     std::vector<std::string> names;
-    for (ComPortEntry& entry : ListComPorts(sysClassTty))
-        names.push_back(std::move(entry.name));
+    for (ComPortInfo& port : ports)
+        names.push_back(std::move(port.name));
+    std::stable_sort(names.begin(), names.end(), LessIgnoringCase);
     list = std::move(names);
 }
 
 void EnumComPorts(std::vector<std::string>& list) {
     EnumComPorts(list, "/sys/class/tty");
+}
+
+void EnumComPortInfo(std::vector<ComPortInfo>& list) {
+    EnumComPortInfo(list, "/sys/class/tty");
 }

@@ -8,4 +8,4 @@
 
 // EnumComPorts over a given copy of /sys/class/tty (tests point it at a fake tree).
 void EnumComPorts(std::vector<std::string>& list, const std::filesystem::path& sysClassTty);
-std::vector<ComPortEntry> ListComPorts(const std::filesystem::path& sysClassTty);
+void EnumComPortInfo(std::vector<ComPortInfo>& list, const std::filesystem::path& sysClassTty);

@@ -1,5 +1,7 @@
 #include "PortName_lin.h"
 
+#include "ComPortDevice.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -33,4 +35,8 @@ std::string PortNameOf(const std::string& ttyName) {
         (number == "0" || number[0] != '0'))
         return "COM" + std::to_string(std::stol(number) + 1);
     return ttyName;
+}
+
+std::string ComPortDevice(const std::string& portName) {
+    return DevicePathOf(portName);
 }

@@ -2,9 +2,12 @@
 
 #include "ByteSource.h"
 #include "Checksum.h"
-#include "SafeSave.h"
+#include "SafeFile.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -16,13 +19,12 @@ constexpr std::string_view kHeaderCurrent = "[VoiceMessage v.05.05]";
 
 } // namespace
 
-// The file is complete on disk before it replaces the old one: a full disk or a crash mid-write
-// leaves the last good copy in place.
 VoiceFileResult WriteVoiceFile(const std::filesystem::path& path, const VoiceImage& image) {
     const std::uint8_t checksum = Checksum(image);
-    const auto* header = reinterpret_cast<const std::uint8_t*>(kHeaderCurrent.data());
-    const bool saved = SaveWhole(path, {{header, kHeaderCurrent.size()}, image, {&checksum, 1}});
-    return saved ? kVoiceFileOk : kVoiceFileFailed;
+    const bool ok = WriteFileSafely(
+        path, {std::span(reinterpret_cast<const std::uint8_t*>(kHeaderCurrent.data()), kHeaderCurrent.size()),
+               std::span<const std::uint8_t>(image), std::span(&checksum, 1)});
+    return ok ? kVoiceFileOk : kVoiceFileFailed;
 }
 
 VoiceFileResult ReadVoiceFile(const std::filesystem::path& path, VoiceImage& image, bool& fullLayout) {

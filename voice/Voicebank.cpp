@@ -7,19 +7,6 @@
 
 namespace {
 
-// IMA ADPCM step sizes and index adjustments, as in every IMA/DVI ADPCM codec.
-constexpr std::array<std::int32_t, 89> kStepTable = {
-    7,    8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,   28,
-    31,   34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,  118,
-    130,  143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,  494,
-    544,  598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878, 2066,
-    2272, 2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845, 8630,
-    9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
-
-constexpr std::array<std::int8_t, 16> kIndexAdjust = {-1, -1, -1, -1, 2, 4, 6, 8, -1, -1, -1, -1, 2, 4, 6, 8};
-
-constexpr std::uint8_t kMaxStepIndex = 88;
-
 std::size_t ByteLength(std::uint32_t count) {
     return (static_cast<std::size_t>(count) + 1) / 2;
 }
@@ -72,41 +59,11 @@ void VoiceBank::ClearSlot(std::uint8_t slot) {
 }
 
 void VoiceBank::ResetEncoder() {
-    encoder_ = AdpcmEncoderState{};
+    encoder_.Reset();
 }
 
-// Shift-and-add form: the controller's decoder reconstructs exactly these values.
 std::uint8_t VoiceBank::EncodeSample(std::int16_t sample) {
-    const std::int32_t step = kStepTable[static_cast<std::size_t>(encoder_.stepIndex)];
-    std::int32_t diff = sample - encoder_.predicted;
-    std::uint8_t sign = 0;
-    if (diff < 0) {
-        sign = 8;
-        diff = -diff;
-    }
-    std::uint8_t code = 0;
-    std::int32_t vpdiff = step >> 3;
-    if (diff >= step) {
-        code |= 4;
-        diff -= step;
-        vpdiff += step;
-    }
-    const std::int32_t half = step >> 1;
-    if (diff >= half) {
-        code |= 2;
-        diff -= half;
-        vpdiff += half;
-    }
-    const std::int32_t quarter = half >> 1;
-    if (diff >= quarter) {
-        code |= 1;
-        vpdiff += quarter;
-    }
-    const std::int32_t predicted = sign ? encoder_.predicted - vpdiff : encoder_.predicted + vpdiff;
-    encoder_.predicted = std::clamp(predicted, -32768, 32767);
-    const int index = encoder_.stepIndex + kIndexAdjust[code | sign];
-    encoder_.stepIndex = static_cast<std::int8_t>(std::clamp(index, 0, int{kMaxStepIndex}));
-    return code | sign;
+    return encoder_.Encode(sample);
 }
 
 void VoiceBank::AppendSample(std::uint8_t slot, std::int16_t sample) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Adpcm.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -29,11 +31,6 @@ struct VoiceSlot {
     VoiceImage buffer{}; // sample k in byte k/2, low nibble when k is even
 };
 
-struct AdpcmEncoderState {
-    std::int32_t predicted = 0; // kept within -32768..32767
-    std::int8_t stepIndex = 0;  // kept within 0..88
-};
-
 // Owns 50 slots and the packed image; all memory (about 27 MB) is allocated once, at construction.
 // The slots and the image are synchronised only by PackImage (slots to image) and UnpackImage
 // (image to slots).
@@ -47,7 +44,7 @@ public:
     const VoiceSlot& Slot(std::uint8_t slot) const;
     // Entry of the slot as the image's directory states it (not necessarily what UnpackImage takes).
     SlotDirectoryEntry DirectoryEntry(std::uint8_t slot) const;
-    const AdpcmEncoderState& EncoderState() const { return encoder_; }
+    const AdpcmEncoderState& EncoderState() const { return encoder_.State(); }
 
     void ClearImage();
     void ClearAllSlots();
@@ -76,5 +73,5 @@ public:
     VoiceImage& image; // the controller's memory image, read and written directly by files and the link
 
 private:
-    AdpcmEncoderState encoder_;
+    AdpcmEncoder encoder_; // one per bank: it belongs to whichever slot is being filled
 };

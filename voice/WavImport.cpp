@@ -12,31 +12,6 @@ namespace {
 constexpr std::string_view kOpenCaption = "Открытие файла";
 constexpr std::string_view kLoadCaption = "Загрузка звукового фрагмента";
 
-ImportMessage Message(ImportMessageKind kind) {
-    switch (kind) {
-    case ImportMessageKind::CannotOpen:
-        return {kind, "Невозможно открыть файл", kOpenCaption, false};
-    case ImportMessageKind::ReadFailed:
-        return {kind, "Ошибка при открытии файла", kOpenCaption, false};
-    case ImportMessageKind::BadFormat:
-        return {kind, "Неверный формат файла", kOpenCaption, false};
-    case ImportMessageKind::UnsupportedFormat:
-        return {kind,
-                "Неверный формат файла.\nИспользуйте только WAV файл формата: PCM 8000 кГц; 16 "
-                "бит; Моно.",
-                kOpenCaption, false};
-    case ImportMessageKind::MemoryFull:
-        return {kind, "Загрузка звукового фрагмента невозможна.\nИспользовано 100% памяти.", kLoadCaption,
-                false};
-    case ImportMessageKind::Truncated:
-        return {kind,
-                "Продолжительность звукового фрагмента превышает допустимое значение.\nФрагмент "
-                "будет урезан.",
-                kLoadCaption, true};
-    }
-    return {kind, "", "", false};
-}
-
 using FourCC = std::array<std::uint8_t, 4>;
 
 constexpr FourCC kData = {'d', 'a', 't', 'a'};
@@ -77,7 +52,7 @@ public:
 
 private:
     ImportOutcome Refuse(ImportMessageKind kind) {
-        reporter_.Report(Message(kind));
+        reporter_.Report(ImportMessageFor(kind));
         return ImportOutcome::Unchanged;
     }
 
@@ -140,7 +115,7 @@ ImportOutcome Importer::Run() {
     bank_.ClearSlot(slot_);
     const std::uint32_t freeBytes = 2 * bank_.FreeSamples();
     if (freeBytes == 0) {
-        reporter_.Report(Message(ImportMessageKind::MemoryFull));
+        reporter_.Report(ImportMessageFor(ImportMessageKind::MemoryFull));
         return ImportOutcome::Emptied;
     }
     // Streaming writers leave the data size unfilled as well: the data then runs to the end of the
@@ -149,13 +124,13 @@ ImportOutcome Importer::Run() {
     const std::uint32_t riffLeft = remaining_;
     remaining_ = std::min(remaining_, freeBytes);
     if (*dataSize > freeBytes && !sizeUnfilled) {
-        reporter_.Report(Message(ImportMessageKind::Truncated));
+        reporter_.Report(ImportMessageFor(ImportMessageKind::Truncated));
         *dataSize = freeBytes;
     }
     bank_.ClearSlot(slot_);
     const std::uint32_t loaded = LoadSamples(std::min(remaining_, *dataSize) / 2);
     if (sizeUnfilled && loaded == freeBytes / 2 && riffLeft >= freeBytes + 2 && ReadExact(block_.data(), 2)) {
-        reporter_.Report(Message(ImportMessageKind::Truncated));
+        reporter_.Report(ImportMessageFor(ImportMessageKind::Truncated));
     }
     return ImportOutcome::Loaded;
 }
@@ -295,8 +270,33 @@ ImportOutcome ImportWav(VoiceBank& bank, std::uint8_t slot, const std::filesyste
                         ImportReporter& reporter) {
     FileSource source(file);
     if (!source.IsOpen()) {
-        reporter.Report(Message(ImportMessageKind::CannotOpen));
+        reporter.Report(ImportMessageFor(ImportMessageKind::CannotOpen));
         return ImportOutcome::Unchanged;
     }
     return Importer(bank, slot, source, reporter).Run();
+}
+
+ImportMessage ImportMessageFor(ImportMessageKind kind) {
+    switch (kind) {
+    case ImportMessageKind::CannotOpen:
+        return {kind, "Невозможно открыть файл", kOpenCaption, false};
+    case ImportMessageKind::ReadFailed:
+        return {kind, "Ошибка при открытии файла", kOpenCaption, false};
+    case ImportMessageKind::BadFormat:
+        return {kind, "Неверный формат файла", kOpenCaption, false};
+    case ImportMessageKind::UnsupportedFormat:
+        return {kind,
+                "Неверный формат файла.\nИспользуйте только WAV файл формата: PCM 8000 кГц; 16 "
+                "бит; Моно.",
+                kOpenCaption, false};
+    case ImportMessageKind::MemoryFull:
+        return {kind, "Загрузка звукового фрагмента невозможна.\nИспользовано 100% памяти.", kLoadCaption,
+                false};
+    case ImportMessageKind::Truncated:
+        return {kind,
+                "Продолжительность звукового фрагмента превышает допустимое значение.\nФрагмент "
+                "будет урезан.",
+                kLoadCaption, true};
+    }
+    return {kind, "", "", false};
 }

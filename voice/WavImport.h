@@ -27,6 +27,9 @@ struct ImportMessage {
     bool importGoesOn;        // false: the import has ended
 };
 
+// The message of each kind, with its caption: recordings converted from other formats share them.
+ImportMessage ImportMessageFor(ImportMessageKind kind);
+
 // The caller's message box: modal, warning icon, one OK button.
 class ImportReporter {
 public:

@@ -3,8 +3,8 @@
 # layouts other writers produce, and voice files and images of every version and state.
 set -euo pipefail
 cd "$(dirname "$0")"
-rm -rf wav-import voice-file voice-image
-mkdir -p wav-import voice-file voice-image
+rm -rf wav-import voice-file voice-image sound-file
+mkdir -p wav-import voice-file voice-image sound-file
 
 tone=(-f lavfi -i "sine=frequency=700:duration=0.05" -ar 8000 -ac 1 -c:a pcm_s16le)
 ffmpeg -loglevel error -y "${tone[@]}" -bitexact wav-import/canonical.wav
@@ -81,3 +81,12 @@ open("voice-image/oldest-layout", "wb").write(b"\x00" + packed([1] * 43))
 open("voice-image/blank-controller", "wb").write(b"\x01" + b"\xff" * 400)
 open("voice-image/overlapping", "wb").write(b"\x01" + overlapping)
 PY
+
+# Short recordings in the formats the converter reads, stereo at the rates phones and studios use.
+stereo=(-f lavfi -i "aevalsrc=0.4*sin(2*PI*440*t)|0.3*sin(2*PI*660*t):s=44100:d=0.03")
+ffmpeg -loglevel error -y "${stereo[@]}" -c:a pcm_f32le -bitexact sound-file/float.wav
+ffmpeg -loglevel error -y "${stereo[@]}" -c:a pcm_u8 -ac 1 -ar 11025 -bitexact sound-file/u8.wav
+ffmpeg -loglevel error -y "${stereo[@]}" -c:a pcm_s16be -bitexact sound-file/tone.aiff
+ffmpeg -loglevel error -y "${stereo[@]}" -c:a flac -bitexact sound-file/tone.flac
+ffmpeg -loglevel error -y "${stereo[@]}" -c:a libvorbis -bitexact sound-file/tone.ogg
+ffmpeg -loglevel error -y "${stereo[@]}" -c:a libmp3lame -b:a 32k -bitexact sound-file/tone.mp3

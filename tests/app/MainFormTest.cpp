@@ -413,7 +413,8 @@ TEST_F(WavImportTest, ARecordingLoadsIntoTheSelectedEventsSlot) {
     EXPECT_EQ(shown.objectName, "OpenDialog1");
     EXPECT_FALSE(shown.save);
     EXPECT_EQ(shown.title, "Открытие файла");
-    EXPECT_EQ(shown.filter, "Звуковые файлы (*.wav)");
+    EXPECT_EQ(shown.filter,
+              "Звуковые файлы (*.wav *.mp3 *.flac *.ogg *.opus *.aif *.aiff);;Звуковые файлы (*.wav)");
     EXPECT_EQ(shown.defaultExt, "wav");
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(form->workingBank.Slot(5).count, 12000u);
@@ -444,10 +445,8 @@ TEST_F(WavImportTest, CancellingTheDialogChangesNothing) {
 
 TEST_F(WavImportTest, RefusedFilesAreExplainedAndLeaveTheSlot) {
     WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{5, 8000}})));
-    wavtest::FmtFields stereo;
-    stereo.channels = 2;
-    stereo.bytesPerSecond = 32000;
-    stereo.blockAlign = 4;
+    wavtest::FmtFields unknown; // no reader knows this coding
+    unknown.formatTag = 0x7A7A;
     struct Case {
         QString file;
         const char* message;
@@ -457,7 +456,7 @@ TEST_F(WavImportTest, RefusedFilesAreExplainedAndLeaveTheSlot) {
         {Path("missing.wav"), "Невозможно открыть файл"},
         {Wav("short.wav", {'R', 'I', 'F', 'F'}), "Ошибка при открытии файла"},
         {Wav("text.wav", wavtest::Bytes(64, 'x')), "Неверный формат файла"},
-        {Wav("stereo.wav", wavtest::WavBuilder().Fmt(stereo).Data(wavtest::Signal(100)).Build()),
+        {Wav("unknown.wav", wavtest::WavBuilder().Fmt(unknown).Data(wavtest::Signal(100)).Build()),
          "Неверный формат файла.\nИспользуйте только WAV файл формата: PCM 8000 кГц; 16 бит; Моно."},
     };
     for (const Case& c : cases) {

@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 #include "ProgressDialogUser.h"
 #include "app/MainForm.h"
+#include "app/SoundOutput.h"
 #include "emulator/ControllerEmulator.h"
 #include "link/ReadWriteAction.h"
 
@@ -78,6 +79,26 @@ TEST_F(TransferActions, WithThePortClosedEveryActionSaysSoAndSendsNothing) {
         EXPECT_FALSE(enabledDuringTransfer);
     }
     EXPECT_TRUE(controller.Transcript().empty());
+}
+
+TEST_F(TransferActions, ATransferStopsThePhraseBeingPlayed) {
+    class Output final : public SoundOutput {
+    public:
+        explicit Output(int& stops) : stops_(stops) {}
+        bool Play(const std::vector<std::int16_t>&, QString&) override { return true; }
+        void Stop() override { ++stops_; }
+
+    private:
+        int& stops_;
+    };
+    int stops = 0;
+    form.UseSoundOutput(std::make_unique<Output>(stops));
+    form.BitBtnPlay->click();
+    ASSERT_EQ(form.BitBtnPlay->text(), "Стоп");
+    form.ComPort1.Close();
+    Run(*form.CompareConf);
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(form.BitBtnPlay->text(), "Прослушать");
 }
 
 TEST_F(TransferActions, AReadReplacesEverySlotAndRefreshesTheDisplay) {

@@ -45,11 +45,12 @@ TEST_F(WindowLayoutTest, FixedWindowWithTheTitleAndNoMaximiseButton) {
 
 TEST_F(WindowLayoutTest, EveryNamedControlIsFoundByItsName) {
     for (const char* name :
-         {"ToolBar1",     "GroupBox1", "Label11",          "ComboBoxEvents", "BitBtn1",
-          "BitBtn2",      "Label1",    "EditFragmentTime", "GroupBox2",      "Label2",
-          "ProgressBar1", "Label3",    "StatusBar1",       "FileNew1",       "FileOpen1",
-          "FileSave1",    "Programm",  "ReadConf",         "CompareConf",    "ComPortConfig",
-          "Abaut",        "N7",        "OpenDialog1",      "OpenDialog2",    "SaveDialog1"})
+         {"ToolBar1",     "GroupBox1",    "Label11",          "ComboBoxEvents", "BitBtn1",
+          "BitBtn2",      "Label1",       "EditFragmentTime", "GroupBox2",      "Label2",
+          "ProgressBar1", "Label3",       "StatusBar1",       "FileNew1",       "FileOpen1",
+          "FileSave1",    "Programm",     "ReadConf",         "CompareConf",    "ComPortConfig",
+          "Abaut",        "N7",           "OpenDialog1",      "OpenDialog2",    "SaveDialog1",
+          "BitBtnPlay",   "FileExportWav"})
         EXPECT_NE(form->findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
 }
 
@@ -60,6 +61,7 @@ TEST_F(WindowLayoutTest, ControlsStandAtTheirPlaces) {
     EXPECT_EQ(form->ComboBoxEvents->width(), 281);
     EXPECT_EQ(form->BitBtn1->geometry(), QRect(368, 22, 81, 25));
     EXPECT_EQ(form->BitBtn2->geometry(), QRect(456, 22, 81, 25));
+    EXPECT_EQ(form->BitBtnPlay->geometry(), QRect(456, 58, 81, 25));
     // The two controls beside long labels move right only as far as a wide font needs.
     EXPECT_EQ(form->EditFragmentTime->y(), 58);
     EXPECT_EQ(form->EditFragmentTime->x(), std::max(248, form->Label1->geometry().right() + 7));
@@ -81,7 +83,7 @@ TEST_F(WindowLayoutTest, TextsFitTheirPlaces) {
     EXPECT_LE(form->Label3->sizeHint().width(), form->Label3->width());
     EXPECT_LE(form->EditFragmentTime->fontMetrics().horizontalAdvance("0,000125 Сек."),
               form->EditFragmentTime->contentsRect().width());
-    for (QPushButton* button : {form->BitBtn1, form->BitBtn2})
+    for (QPushButton* button : {form->BitBtn1, form->BitBtn2, form->BitBtnPlay})
         EXPECT_LE(button->sizeHint().width(), button->width() + 12) << button->text().toStdString();
     EXPECT_GE(form->ComboBoxEvents->view()->minimumWidth(),
               form->ComboBoxEvents->fontMetrics().horizontalAdvance(form->ComboBoxEvents->itemText(34)));
@@ -140,6 +142,8 @@ TEST_F(WindowLayoutTest, ActionsCarryTheirCategoriesHintsAndPictures) {
     EXPECT_FALSE(form->BitBtn2->icon().isNull());
     EXPECT_EQ(form->BitBtn1->toolTip(), "Загрузить новый звуковой фрагмент");
     EXPECT_EQ(form->BitBtn2->toolTip(), "Удалить звуковой фрагмент");
+    EXPECT_EQ(form->BitBtnPlay->toolTip(), "Прослушать звуковой фрагмент");
+    EXPECT_EQ(form->BitBtnPlay->text(), "Прослушать");
     EXPECT_FALSE(form->windowIcon().isNull());
 }
 
@@ -183,7 +187,8 @@ TEST_F(WindowLayoutTest, MenusInOrder) {
     EXPECT_EQ(texts(menus), QStringList({"Файл", "Настройка", "Контроллер", "?"}));
     EXPECT_EQ(texts(menus[0]->menu()->actions()),
               QStringList({"Очистить память", "Открыть файл голосовых сообщений...",
-                           "Сохранить голосовые сообщения в файл...", "-", "Закрыть          Alt+F4"}));
+                           "Сохранить голосовые сообщения в файл...", "Сохранить фрагмент в WAV...",
+                           "Озвучить пустые события", "-", "Закрыть          Alt+F4"}));
     EXPECT_EQ(menus[0]->menu()->actions()[0], form->FileNew1);
     EXPECT_EQ(texts(menus[1]->menu()->actions()), QStringList({"COM порт..."}));
     EXPECT_EQ(texts(menus[2]->menu()->actions()),
@@ -211,6 +216,14 @@ TEST_F(WindowLayoutTest, StatusBarHasFourPanels) {
 TEST_F(WindowLayoutTest, TabOrderAndTheReadOnlyDuration) {
     EXPECT_EQ(form->ComboBoxEvents->nextInFocusChain(), form->BitBtn1);
     EXPECT_EQ(form->BitBtn1->nextInFocusChain(), form->BitBtn2);
+    const auto nextTabStop = [](QWidget* widget) { // labels between take no focus
+        QWidget* next = widget->nextInFocusChain();
+        while (!(next->focusPolicy() & Qt::TabFocus))
+            next = next->nextInFocusChain();
+        return next;
+    };
+    EXPECT_EQ(nextTabStop(form->BitBtn2), form->BitBtnRecord);
+    EXPECT_EQ(nextTabStop(form->BitBtnRecord), form->BitBtnPlay);
     EXPECT_TRUE(form->EditFragmentTime->isReadOnly());
     EXPECT_EQ(form->EditFragmentTime->focusPolicy(), Qt::NoFocus);
     EXPECT_FALSE(form->ProgressBar1->isTextVisible());

@@ -35,6 +35,23 @@ protected:
             std::ofstream(root / name / "type") << type << "\n";
     }
 
+    // A USB adapter as the kernel shows it: the device folder with its vendor id and texts, the
+    // interface below it, and for USB-serial drivers the port below the interface.
+    void AddUsbTty(const std::string& name, const char* maker, const char* product, bool portBelowInterface) {
+        const fs::path usb = root / "devices" / ("usb-" + name);
+        fs::path device = usb / "1-1:1.0";
+        if (portBelowInterface)
+            device /= name;
+        fs::create_directories(device);
+        fs::create_directories(root / name);
+        fs::create_directory_symlink(device, root / name / "device");
+        std::ofstream(usb / "idVendor") << "0403\n";
+        if (maker)
+            std::ofstream(usb / "manufacturer") << maker << "\n";
+        if (product)
+            std::ofstream(usb / "product") << product << "\n";
+    }
+
     fs::path root;
 };
 
@@ -56,25 +73,21 @@ TEST_F(FakeSysfs, ListsPresentUartsAndAdaptersSortedWithoutRegardToCase) {
     EXPECT_EQ(list, (std::vector<std::string>{"COM1", "COM10", "COM4", "ttyACM0", "ttyUSB0"}));
 }
 
-TEST_F(FakeSysfs, EachPortComesWithItsDeviceAndWhatTheSystemCallsIt) {
-    const fs::path usb = root / "devices" / "usb1" / "1-1";
-    fs::create_directories(usb / "1-1:1.0" / "ttyUSB0");
-    std::ofstream(usb / "product") << "USB-Serial Controller\n";
-    std::ofstream(usb / "manufacturer") << "Prolific\n";
-    fs::create_directories(root / "ttyUSB0");
-    fs::create_directory_symlink(usb / "1-1:1.0" / "ttyUSB0", root / "ttyUSB0" / "device");
+TEST_F(FakeSysfs, PortsAreDescribedForTheUserWithUsbAdaptersFirst) {
     AddTty("ttyS0", true, "4");
-    fs::create_directories(root / "drivers" / "serial8250");
-    fs::create_directory_symlink(root / "drivers" / "serial8250", root / "devices" / "ttyS0" / "driver");
-    AddTty("ttyACM0", true);
+    AddUsbTty("ttyUSB1", nullptr, nullptr, true);
+    AddUsbTty("ttyUSB0", "FTDI", "FT232R USB UART", true);
+    AddUsbTty("ttyACM0", nullptr, "Arduino Uno", false);
+    AddTty("tty0", false);
 
-    const std::vector<ComPortEntry> ports = ListComPorts(root);
-    ASSERT_EQ(ports.size(), 3u);
-    EXPECT_EQ(ports[0].name + " " + ports[0].device + " " + ports[0].description,
-              "COM1 /dev/ttyS0 serial8250");
-    EXPECT_EQ(ports[1].name + " " + ports[1].device + " " + ports[1].description, "ttyACM0 /dev/ttyACM0 ");
-    EXPECT_EQ(ports[2].name + " " + ports[2].device + " " + ports[2].description,
-              "ttyUSB0 /dev/ttyUSB0 Prolific USB-Serial Controller");
+    std::vector<ComPortInfo> list;
+    EnumComPortInfo(list, root);
+    std::vector<std::string> shown;
+    for (const ComPortInfo& port : list)
+        shown.push_back(port.name + " — " + port.description + (port.usb ? " [usb]" : ""));
+    EXPECT_EQ(shown, (std::vector<std::string>{"ttyACM0 — Arduino Uno [usb]",
+                                               "ttyUSB0 — FT232R USB UART (FTDI) [usb]",
+                                               "ttyUSB1 — USB-адаптер [usb]", "COM1 — встроенный порт"}));
 }
 
 TEST_F(FakeSysfs, AnEmptyListIsNoError) {

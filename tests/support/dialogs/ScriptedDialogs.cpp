@@ -25,6 +25,18 @@ QMessageBox::StandardButton ScriptedDialogs::Message(QWidget*, QMessageBox::Icon
     return QMessageBox::NoButton;
 }
 
+QMessageBox::StandardButton ScriptedDialogs::QuestionWithOption(QWidget*, const QString& caption,
+                                                                const QString& text, const QString& option,
+                                                                bool& checked) {
+    questions.push_back({caption, text, option, checked});
+    if (questionAnswers_.empty())
+        return QMessageBox::No;
+    const auto [answer, leftChecked] = questionAnswers_.front();
+    questionAnswers_.pop_front();
+    checked = leftChecked;
+    return answer;
+}
+
 std::optional<QString> ScriptedDialogs::ChooseFile(QWidget*, const FileDialog& dialog) {
     fileDialogs.push_back({dialog.objectName(), dialog.kind == FileDialog::Kind::Save, dialog.Title,
                            dialog.Filter, dialog.DefaultExt, dialog.FileName, dialog.InitialDir});

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // Answers the program's message boxes and file dialogs from a script and records what was asked,
@@ -18,6 +19,12 @@ public:
         QString caption;
         QString text;
         QMessageBox::StandardButtons buttons;
+    };
+    struct QuestionShown {
+        QString caption;
+        QString text;
+        QString option;
+        bool optionChecked; // as the box was shown
     };
     struct FileDialogShown {
         QString objectName;
@@ -34,18 +41,27 @@ public:
 
     // The next message box returns this button; when none is scripted, a box returns its first button.
     void AnswerNextMessage(QMessageBox::StandardButton answer) { messageAnswers_.push_back(answer); }
+    // The next question with an option returns this button and leaves its box so.
+    void AnswerNextQuestion(QMessageBox::StandardButton answer, bool checked) {
+        questionAnswers_.push_back({answer, checked});
+    }
     // The next file dialog returns this path; when none is scripted, the user cancels.
     void ChooseNextFile(const QString& path) { fileAnswers_.push_back(path); }
     void CancelNextFile() { fileAnswers_.push_back(QString()); }
 
     std::vector<MessageBoxShown> messages;
+    std::vector<QuestionShown> questions;
     std::vector<FileDialogShown> fileDialogs;
 
     QMessageBox::StandardButton Message(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                                         const QString& text, QMessageBox::StandardButtons buttons) override;
+    QMessageBox::StandardButton QuestionWithOption(QWidget* parent, const QString& caption,
+                                                   const QString& text, const QString& option,
+                                                   bool& checked) override;
     std::optional<QString> ChooseFile(QWidget* parent, const FileDialog& dialog) override;
 
 private:
     std::deque<QMessageBox::StandardButton> messageAnswers_;
-    std::deque<QString> fileAnswers_; // a null string cancels
+    std::deque<std::pair<QMessageBox::StandardButton, bool>> questionAnswers_; // unscripted: No
+    std::deque<QString> fileAnswers_;                                          // a null string cancels
 };

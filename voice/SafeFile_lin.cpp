@@ -1,4 +1,4 @@
-#include "SafeSave.h"
+#include "SafeFile.h"
 
 #include <atomic>
 #include <cerrno>
@@ -69,8 +69,8 @@ std::filesystem::path ResolveTarget(const std::filesystem::path& path) {
 
 } // namespace
 
-bool SaveWhole(const std::filesystem::path& path,
-               std::initializer_list<std::span<const std::uint8_t>> pieces) {
+bool WriteFileSafely(const std::filesystem::path& path,
+                     std::initializer_list<std::span<const std::uint8_t>> pieces) {
     const std::filesystem::path target = ResolveTarget(path);
     std::filesystem::path temporary;
     const int fd = CreateTemporary(target, temporary);

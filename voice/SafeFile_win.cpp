@@ -1,4 +1,4 @@
-#include "SafeSave.h"
+#include "SafeFile.h"
 
 #include <algorithm>
 #include <atomic>
@@ -74,8 +74,8 @@ bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, DW
 
 } // namespace
 
-bool SaveWhole(const std::filesystem::path& path,
-               std::initializer_list<std::span<const std::uint8_t>> pieces) {
+bool WriteFileSafely(const std::filesystem::path& path,
+                     std::initializer_list<std::span<const std::uint8_t>> pieces) {
     const std::wstring target = path.wstring();
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (!MayReplace(attributes)) {

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+
+// A file name the user chose, as the libraries below the window take it.
+inline std::filesystem::path ToPath(const QString& name) {
+    return std::filesystem::path(name.toStdU16String());
+}

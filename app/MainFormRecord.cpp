@@ -1,0 +1,75 @@
+// The main window's recording and speech: the record dialog for the selected event, and the names of
+// the events without a phrase spoken into their slots.
+#include "MainForm.h"
+
+#include "Dialogs.h"
+#include "voice/EventNames.h"
+#include "FormLayout.h"
+#include "ModalDialog.h"
+#include "RecordForm.h"
+#include "take/SpeakEmpty.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include <algorithm>
+
+void TForm1::CreateRecordControls() {
+    BitBtnRecord = Place(new QPushButton(QIcon(QStringLiteral(":/icons/sound-record.svg")),
+                                         QStringLiteral("Записать"), GroupBox1),
+                         "BitBtnRecord", 368, 58);
+    BitBtnRecord->resize(81, 25);
+    BitBtnRecord->setToolTip(QStringLiteral("Записать звуковой фрагмент"));
+    connect(BitBtnRecord, &QPushButton::clicked, this, &TForm1::BitBtnRecordClick);
+    setTabOrder(BitBtn2, BitBtnRecord);
+
+    FileSpeakEmpty = new QAction(QIcon(QStringLiteral(":/icons/speak.svg")),
+                                 QStringLiteral("Озвучить пустые события"), this);
+    FileSpeakEmpty->setObjectName(QStringLiteral("FileSpeakEmpty"));
+    FileSpeakEmpty->setProperty("category", QStringLiteral("File"));
+    FileSpeakEmpty->setToolTip(
+        QStringLiteral("Озвучить названия событий, для которых нет звукового фрагмента"));
+    connect(FileSpeakEmpty, &QAction::triggered, this, &TForm1::FileSpeakEmptyExecute);
+    // After the voice file items, before the separator above "Закрыть".
+    QMenu* file = menuBar()->actions().constFirst()->menu();
+    const QList<QAction*> items = file->actions();
+    const auto separator =
+        std::find_if(items.begin(), items.end(), [](QAction* a) { return a->isSeparator(); });
+    file->insertAction(separator == items.end() ? nullptr : *separator, FileSpeakEmpty);
+}
+
+void TForm1::BitBtnRecordClick() {
+    StopPlayback();
+    TFormRecord FormRecord(workingBank, SelectedSlot(), ComboBoxEvents->currentText(), *sound_, this);
+    // One choice for every recording that comes in, converted or recorded.
+    FormRecord.CheckBoxNormalise->setChecked(normaliseVolume);
+    const int result = ShowModal(FormRecord);
+    normaliseVolume = FormRecord.CheckBoxNormalise->isChecked();
+    if (result == QDialog::Accepted)
+        UpdateDisplay();
+}
+
+void TForm1::FileSpeakEmptyExecute() {
+    const QString caption = QStringLiteral("Озвучить пустые события");
+    const std::vector<SpeechVoice> voices = InstalledVoices();
+    if (voices.empty()) {
+        ShowWarning(this, caption,
+                    QStringLiteral("Синтезатор речи не установлен.\nУстановите пакет %1.")
+                        .arg(QLatin1String(kSynthesiserPackage)));
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const SpeakEmptyResult result = SpeakEmptyEvents(workingBank, kEventNames, voices.front());
+    QApplication::restoreOverrideCursor();
+    UpdateDisplay();
+    QString text = QStringLiteral("Озвучено событий: %1.\nНе поместилось в память: %2.")
+                       .arg(result.filled)
+                       .arg(result.tooLong);
+    if (result.failed > 0)
+        text += QStringLiteral("\nСинтезатор речи не смог озвучить: %1.").arg(result.failed);
+    Dialogs::Current().Message(this, QMessageBox::Information, caption, text, QMessageBox::Ok);
+}

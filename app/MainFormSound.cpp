@@ -1,0 +1,190 @@
+// The selected phrase as sound: recordings of any common format loaded into it, listening to it as the
+// controller will say it, and saving it as a WAV file.
+#include "MainForm.h"
+
+#include "Dialogs.h"
+#include "voice/EventNames.h"
+#include "FileDialog.h"
+#include "FilePath.h"
+#include "FormLayout.h"
+#include "SoundOutput.h"
+#include "audio/SoundFile.h"
+#include "audio/SoundImport.h"
+#include "voice/Adpcm.h"
+#include "voice/WavExport.h"
+#include "voice/WavImport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include <optional>
+
+namespace {
+
+const QString kPlayCaption = QStringLiteral("Прослушать");
+const QString kStopCaption = QStringLiteral("Стоп");
+const QString kExportCaption = QStringLiteral("Сохранение звукового фрагмента");
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// The busy cursor while a recording is converted; a message shows with the ordinary one.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { Release(); }
+    void Release() {
+        if (std::exchange(busy_, false))
+            QApplication::restoreOverrideCursor();
+    }
+
+private:
+    bool busy_ = true;
+};
+
+// Shows the import's messages as the program's warnings, except a refusal of the file's format or
+// structure, which is held back: the converter may read the file.
+class ImportMessageBoxes final : public ImportReporter {
+public:
+    ImportMessageBoxes(QWidget* owner, BusyCursor* busy = nullptr) : owner_(owner), busy_(busy) {}
+    void Report(const ImportMessage& message) override {
+        if (message.kind == ImportMessageKind::BadFormat ||
+            message.kind == ImportMessageKind::UnsupportedFormat) {
+            refusal = message;
+            return;
+        }
+        Show(message);
+    }
+    void Show(const ImportMessage& message) {
+        if (busy_)
+            busy_->Release();
+        ShowWarning(owner_, FromUtf8(message.caption), FromUtf8(message.text));
+    }
+
+    std::optional<ImportMessage> refusal;
+
+private:
+    QWidget* owner_;
+    BusyCursor* busy_;
+};
+
+// A name for the exported phrase that every file system takes: the event's own words.
+QString ExportName(int event) {
+    QString name = QString::fromUtf8(kEventNames.at(std::size_t(event)));
+    name.remove(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")));
+    return name + QStringLiteral(".wav");
+}
+
+} // namespace
+
+void TForm1::CreateSoundControls() {
+    // No picture: the caption alone barely fits the button in the desktop's font.
+    BitBtnPlay = Place(new QPushButton(kPlayCaption, GroupBox1), "BitBtnPlay", 456, 58);
+    BitBtnPlay->resize(81, 25);
+    BitBtnPlay->setToolTip(QStringLiteral("Прослушать звуковой фрагмент"));
+    connect(BitBtnPlay, &QPushButton::clicked, this, &TForm1::BitBtnPlayClick);
+    setTabOrder(BitBtn2, BitBtnPlay);
+
+    SaveDialog2 = new FileDialog(FileDialog::Kind::Save, QStringLiteral("SaveDialog2"), kExportCaption,
+                                 QStringLiteral("Звуковые файлы (*.wav)"), QStringLiteral("wav"), this);
+    UseSoundOutput(SoundOutput::Device());
+}
+
+void TForm1::UseSoundOutput(std::unique_ptr<SoundOutput> output) {
+    StopPlayback();
+    sound_ = std::move(output);
+    connect(sound_.get(), &SoundOutput::Finished, this, &TForm1::PlaybackEnded);
+    connect(sound_.get(), &SoundOutput::Failed, this, [this](const QString& reason) {
+        PlaybackEnded();
+        ShowWarning(this, kApplicationTitle, QStringLiteral("Не удалось воспроизвести звук: ") + reason);
+    });
+}
+
+void TForm1::UpdateSoundControls() {
+    const bool phrase = workingBank.Slot(SelectedSlot()).count > 0;
+    BitBtnPlay->setEnabled(phrase);
+    FileExportWav->setEnabled(phrase);
+}
+
+// A WAV in the controller's own format is imported as it is; any other recording the converter reads
+// is converted when the user agrees.
+void TForm1::ImportRecording(const QString& name) {
+    ImportMessageBoxes messages(this);
+    ImportOutcome outcome = ImportWav(workingBank, SelectedSlot(), ToPath(name), messages);
+    if (messages.refusal) {
+        SoundFile sound(ToPath(name));
+        if (!sound.IsOpen()) {
+            messages.Show(IsAacOrM4a(ToPath(name)) ? AacRefusal() : *messages.refusal);
+            return;
+        }
+        if (!ConvertRecording(name, FromUtf8(DescribeSound(sound.Info()))))
+            return;
+        outcome = ImportOutcome::Loaded;
+    }
+    // A slot emptied because the memory is full is shown as such too, not only a loaded one.
+    if (outcome != ImportOutcome::Unchanged)
+        UpdateDisplay();
+}
+
+// Asks first; true when the slot was touched.
+bool TForm1::ConvertRecording(const QString& name, const QString& description) {
+    const QString text =
+        QStringLiteral("Файл «%1»: %2.\nКонтроллер воспроизводит только PCM 8000 Гц, 16 бит, "
+                       "моно. Преобразовать и загрузить?")
+            .arg(QFileInfo(name).fileName(), description);
+    if (Dialogs::Current().QuestionWithOption(this, QStringLiteral("Открытие файла"), text,
+                                              QStringLiteral("Выровнять громкость"),
+                                              normaliseVolume) != QMessageBox::Yes)
+        return false;
+    BusyCursor busy;
+    ImportMessageBoxes messages(this, &busy);
+    return ImportSoundFile(workingBank, SelectedSlot(), ToPath(name), normaliseVolume, messages) !=
+           ImportOutcome::Unchanged;
+}
+
+void TForm1::BitBtnPlayClick() {
+    if (playing_) {
+        StopPlayback();
+        return;
+    }
+    QString reason;
+    if (!sound_->Play(DecodeSlot(workingBank.Slot(SelectedSlot())), reason)) {
+        ShowWarning(this, kApplicationTitle, QStringLiteral("Не удалось воспроизвести звук: ") + reason);
+        return;
+    }
+    playing_ = true;
+    BitBtnPlay->setText(kStopCaption);
+}
+
+void TForm1::StopPlayback() {
+    if (!playing_)
+        return;
+    sound_->Stop();
+    PlaybackEnded();
+}
+
+void TForm1::PlaybackEnded() {
+    playing_ = false;
+    BitBtnPlay->setText(kPlayCaption);
+}
+
+void TForm1::FileExportWavExecute() {
+    StopPlayback();
+    SaveDialog2->FileName = ExportName(ComboBoxEvents->currentIndex());
+    if (!SaveDialog2->Execute(this))
+        return;
+    const QString name = SaveDialog2->FileName;
+    if (QFileInfo::exists(name) &&
+        Dialogs::Current().Message(this, QMessageBox::Warning, kExportCaption,
+                                   QStringLiteral("Файл уже существует, заменить?"),
+                                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::No)
+        return;
+    if (!WriteWavFile(ToPath(name), DecodeSlot(workingBank.Slot(SelectedSlot()))))
+        ShowWarning(this, kExportCaption, QStringLiteral("Невозможно сохранить файл"));
+}

@@ -1,0 +1,149 @@
+#include "RunProgram.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <sstream>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Closes the descriptor it holds; -1 holds nothing.
+class Descriptor {
+public:
+    Descriptor() = default;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { Close(); }
+    int Get() const { return fd_; }
+    void Reset(int fd) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+    void Close() { Reset(-1); }
+
+private:
+    int fd_ = -1;
+};
+
+bool MakePipe(Descriptor& readEnd, Descriptor& writeEnd) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return false;
+    readEnd.Reset(fds[0]);
+    writeEnd.Reset(fds[1]);
+    return true;
+}
+
+// Feeds the input and collects the output until the program closes its output or time runs out.
+// Returns false at the time limit.
+bool Exchange(int toChild, int fromChild, const std::string& input, std::string& output,
+              Clock::time_point deadline, Descriptor& inputEnd) {
+    std::size_t written = 0;
+    std::array<char, 65536> chunk;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd fds[2] = {{fromChild, POLLIN, 0}, {inputEnd.Get() >= 0 ? toChild : -1, POLLOUT, 0}};
+        if (::poll(fds, 2, int(left.count())) < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (fds[1].revents & (POLLOUT | POLLERR | POLLHUP)) {
+            const ssize_t n =
+                ::send(toChild, input.data() + written, input.size() - written, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n > 0)
+                written += std::size_t(n);
+            if ((n < 0 && errno != EAGAIN && errno != EINTR) || written == input.size())
+                inputEnd.Close(); // the end of its input, or it stopped reading
+        }
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            const ssize_t n = ::read(fromChild, chunk.data(), chunk.size());
+            if (n == 0)
+                return true;
+            if (n < 0 && errno != EINTR && errno != EAGAIN)
+                return true;
+            if (n > 0)
+                output.append(chunk.data(), std::size_t(n));
+        }
+    }
+}
+
+bool MakeSocketPair(Descriptor& childEnd, Descriptor& ownEnd) {
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
+        return false;
+    childEnd.Reset(fds[0]);
+    ownEnd.Reset(fds[1]);
+    return true;
+}
+
+} // namespace
+
+ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::string& input,
+                      std::chrono::milliseconds limit) {
+    ProgramRun run;
+    Descriptor inRead, inWrite, outRead, outWrite;
+    // Its input is a socket rather than a pipe: a program that quits without reading all of it must
+    // not kill this one with SIGPIPE.
+    if (arguments.empty() || !MakeSocketPair(inRead, inWrite) || !MakePipe(outRead, outWrite))
+        return run;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, inRead.Get(), STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, outWrite.Get(), STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return run;
+    run.started = true;
+    inRead.Close();
+    outWrite.Close();
+
+    const bool ended =
+        Exchange(inWrite.Get(), outRead.Get(), input, run.output, Clock::now() + limit, inWrite);
+    if (!ended)
+        ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (ended && WIFEXITED(status))
+        run.exitCode = WEXITSTATUS(status);
+    return run;
+}
+
+bool ProgramInstalled(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path ? path : "/usr/bin:/bin");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+        struct stat info {};
+        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0)
+            return true;
+    }
+    return false;
+}
