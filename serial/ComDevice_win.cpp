@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "ComErrorHint_win.h"
+#include "ComPortDevice.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ struct ComDevice::State {
 ComDevice::ComDevice(const std::string& portName) : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.portName = portName;
-    const std::wstring device = L"\\\\.\\" + Utf16(portName);
+    const std::wstring device = Utf16(ComPortDevice(portName));
     s.handle = CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED, nullptr);
     if (s.handle == INVALID_HANDLE_VALUE)

@@ -39,15 +39,16 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-// Each value's data is a port's name; the value's own name is the driver's device ("\Device\VCP0" of
-// a USB adapter, say), the nearest the registry comes to a description.
-std::vector<ComPortEntry> ListComPorts() {
+// Each value's data is a port's name; the value's own name is the driver's device: "\Device\Serial0" for a
+// built-in UART, "\Device\VCP0", "\Device\Silabser0", "\Device\USBSER000" and the like for adapters. The
+// registry says no more about the product, so an adapter is described by its driver's device.
+void EnumComPortInfo(std::vector<ComPortInfo>& list) {
     RegistryKey key;
     LSTATUS status =
         RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, key.Receive());
     if (status != ERROR_SUCCESS)
         throw EComPort(CError_RegError, status);
-    std::vector<ComPortEntry> found;
+    std::vector<ComPortInfo> found;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
         DWORD nameSize = 256;
@@ -60,20 +61,24 @@ std::vector<ComPortEntry> ListComPorts() {
             break;
         if (status != ERROR_SUCCESS)
             throw EComPort(CError_RegError, status);
-        if (type == REG_SZ) {
-            const std::string port = Utf8(data);
-            found.push_back({port, "\\\\.\\" + port, Utf8(name)});
-        }
+        if (type != REG_SZ)
+            continue;
+        const std::string driverDevice = Utf8(name);
+        const bool builtIn = driverDevice.rfind("\\Device\\Serial", 0) == 0;
+        found.push_back({Utf8(data), builtIn ? "встроенный порт" : driverDevice, !builtIn});
     }
-    std::stable_sort(found.begin(), found.end(), [](const ComPortEntry& a, const ComPortEntry& b) {
-        return LessIgnoringCase(a.name, b.name);
+    std::stable_sort(found.begin(), found.end(), [](const ComPortInfo& a, const ComPortInfo& b) {
+        return a.usb != b.usb ? a.usb : LessIgnoringCase(a.name, b.name);
     });
-    return found;
+    list = std::move(found);
 }
 
 void EnumComPorts(std::vector<std::string>& list) {
+    std::vector<ComPortInfo> ports;
+    EnumComPortInfo(ports);
     std::vector<std::string> names;
-    for (ComPortEntry& entry : ListComPorts())
-        names.push_back(std::move(entry.name));
+    for (ComPortInfo& port : ports)
+        names.push_back(std::move(port.name));
+    std::stable_sort(names.begin(), names.end(), LessIgnoringCase);
     list = std::move(names);
 }
