@@ -1,5 +1,7 @@
 #pragma once
 
+// One implementation per platform: SafeFile_lin.cpp (POSIX), SafeFile_win.cpp (Win32, UTF-16 paths).
+
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>

@@ -88,6 +88,7 @@ struct ControllerEmulator::Impl {
     std::vector<std::uint8_t> transcript;
     std::size_t transcriptCapacity;
     std::atomic<bool> paced;
+    const bool breaksMayBeIgnored;
 
     // The serving thread's own.
     PseudoTerminal pty;
@@ -118,7 +119,7 @@ struct ControllerEmulator::Impl {
 
 ControllerEmulator::Impl::Impl(const Options& options)
     : memory(kMemorySize, options.memoryFill), transcriptCapacity(options.transcriptCapacity),
-      paced(options.paced) {
+      paced(options.paced), breaksMayBeIgnored(options.breaksMayBeIgnored) {
     SetFirmware(options.firmware);
     transcript.reserve(transcriptCapacity);
     stopEvent = eventfd(0, EFD_CLOEXEC);
@@ -188,6 +189,9 @@ bool ControllerEmulator::Impl::Take(std::span<const std::uint8_t> chunk, Clock::
         if (!assembler.Pending()) {
             if (tcgetattr(pty.MasterFd(), &frameLine) != 0) {
                 frameLine = termios{};
+            }
+            if (breaksMayBeIgnored) {
+                frameLine.c_iflag &= ~IGNBRK;
             }
             frameSpeed = LineSpeed(frameLine);
         }
