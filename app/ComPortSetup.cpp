@@ -5,9 +5,12 @@
 #include "link/ComComboBox.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -15,6 +18,11 @@ namespace {
 
 constexpr int kClientWidth = 193;
 constexpr int kClientHeight = 105;
+constexpr int kBoxDecoration = 40; // the box's frame and arrow around its text
+constexpr int kWidestBox = 420;    // longer entries are read whole in the open list
+// Window managers draw the caption bold and larger, beside an icon and up to three buttons.
+constexpr double kTitleFontScale = 1.25;
+constexpr int kTitleBarButtons = 150;
 
 QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, int x, int y) {
     auto* button = new QPushButton(caption, parent);
@@ -25,7 +33,8 @@ QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption
 
 } // namespace
 
-TFormCOMPortSetup::TFormCOMPortSetup(TCustomComPort& comPort, QLabel& portPanel, QWidget* parent)
+TFormCOMPortSetup::TFormCOMPortSetup(TCustomComPort& comPort, QLabel& portPanel, QWidget* parent,
+                                     const QString& deviceFolder)
     : QDialog(parent), comPort_(comPort), portPanel_(portPanel) {
     SetUpFixedDialog(*this, "FormCOMPortSetup", QStringLiteral("Выбор COM порта"),
                      QSize(kClientWidth, kClientHeight));
@@ -38,32 +47,59 @@ TFormCOMPortSetup::TFormCOMPortSetup(TCustomComPort& comPort, QLabel& portPanel,
     connect(Button1, &QPushButton::clicked, this, &TFormCOMPortSetup::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TFormCOMPortSetup::Button2Click);
 
-    ListPorts();
+    ComComboBox1->SetComPort(&comPort_);
+    ListPorts(QString());
+    FitWidth();
+
+    // A device node comes or goes a moment before its sysfs entry is complete: list again a little later.
+    auto* settle = new QTimer(this);
+    settle->setSingleShot(true);
+    settle->setInterval(300);
+    connect(settle, &QTimer::timeout, this, &TFormCOMPortSetup::RefreshPorts);
+    auto* watcher = new QFileSystemWatcher(QStringList{deviceFolder}, this);
+    connect(watcher, &QFileSystemWatcher::directoryChanged, settle, qOverload<>(&QTimer::start));
 }
 
-void TFormCOMPortSetup::ListPorts() {
+void TFormCOMPortSetup::RefreshPorts() {
+    ListPorts(ComComboBox1->Text());
+    FitWidth();
+}
+
+void TFormCOMPortSetup::ListPorts(const QString& selected) {
     try {
         ComComboBox1->SetComProperty(cpPort);
     } catch (const EComPort& error) {
         ShowException(parentWidget(), error);
     }
-    ComComboBox1->SetComPort(&comPort_);
+    if (!selected.isEmpty())
+        ComComboBox1->SetText(selected);
     // A port the system does not list (a device path, an adapter that is unplugged) is still shown,
     // so that the user sees what is set.
     const QString current = QString::fromStdString(comPort_.Port());
     if (ComComboBox1->Text().isEmpty() && !current.isEmpty()) {
-        ComComboBox1->addItem(current);
+        ComComboBox1->AddValue(current);
         ComComboBox1->setItemData(ComComboBox1->count() - 1,
                                   QStringLiteral("Этот порт сейчас не найден в системе"), Qt::ToolTipRole);
         ComComboBox1->setCurrentIndex(ComComboBox1->count() - 1);
     }
-    // Long device names ("/dev/serial/by-id/...") are read in full in the open list.
+}
+
+// Wide enough for the caption in the title bar and for the longest entry, port and adapter's name;
+// long device names ("/dev/serial/by-id/...") are read in full in the open list.
+void TFormCOMPortSetup::FitWidth() {
     QAbstractItemView* list = ComComboBox1->view();
     int widest = 0;
     for (int i = 0; i < ComComboBox1->count(); ++i)
         widest = std::max(widest, list->fontMetrics().horizontalAdvance(ComComboBox1->itemText(i)));
+    const int boxWidth = std::clamp(widest + kBoxDecoration, 161, kWidestBox);
+    ComComboBox1->resize(boxWidth, ComComboBox1->height());
     list->setMinimumWidth(widest + list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth() +
                           8);
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const int caption =
+        int(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) * kTitleFontScale) + kTitleBarButtons;
+    setFixedSize(std::max({kClientWidth, 16 + boxWidth + 16, caption}), kClientHeight);
 }
 
 void TFormCOMPortSetup::Button1Click() {

@@ -13,7 +13,9 @@ class TFormCOMPortSetup : public QDialog {
     Q_OBJECT
 
 public:
-    TFormCOMPortSetup(TCustomComPort& comPort, QLabel& portPanel, QWidget* parent = nullptr);
+    // The list follows adapters plugged in or out while the dialog is open: deviceFolder is watched.
+    TFormCOMPortSetup(TCustomComPort& comPort, QLabel& portPanel, QWidget* parent = nullptr,
+                      const QString& deviceFolder = QStringLiteral("/dev"));
 
     void Button1Click();
     void Button2Click();
@@ -26,8 +28,12 @@ public:
     // Every way of closing (either button, Escape, the title bar's close box) passes through here.
     void done(int result) override;
 
+    // Lists the ports present again, keeping the entry the user picked.
+    void RefreshPorts();
+
 private:
-    void ListPorts();
+    void ListPorts(const QString& selected);
+    void FitWidth();
 
     TCustomComPort& comPort_;
     QLabel& portPanel_;

@@ -39,9 +39,8 @@ public:
         box.setDefaultSuffix(dialog.DefaultExt);
         // The window asks about replacing a file itself, in its own words.
         box.setOption(QFileDialog::DontConfirmOverwrite);
-        // Qt would otherwise open in the folder any other file dialog visited last: the working folder
-        // until this dialog has a choice of its own.
-        box.setDirectory(dialog.InitialDir.isEmpty() ? QDir::currentPath() : dialog.InitialDir);
+        // Qt would otherwise open in the folder any other file dialog visited last.
+        box.setDirectory(dialog.InitialDir);
         if (!dialog.FileName.isEmpty())
             box.selectFile(dialog.FileName);
         if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())

@@ -2,12 +2,33 @@
 
 #include "Dialogs.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+// The program's own settings (~/.config/voice-programmer/); "kpq.cfg" keeps the port alone.
+const QString kProgram = QStringLiteral("voice-programmer");
+
+QString SettingsKey(const QString& dialog) {
+    return QStringLiteral("FileDialogs/") + dialog;
+}
+
+QString DocumentsFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+} // namespace
 
 FileDialog::FileDialog(Kind kind, const QString& objectName, const QString& title, const QString& filter,
                        const QString& defaultExt, QObject* parent)
     : QObject(parent), kind(kind), Title(title), Filter(filter), DefaultExt(defaultExt) {
     setObjectName(objectName);
+    const QString remembered = QSettings(kProgram, kProgram).value(SettingsKey(objectName)).toString();
+    InitialDir = !remembered.isEmpty() && QFileInfo(remembered).isDir() ? remembered : DocumentsFolder();
 }
 
 bool FileDialog::Execute(QWidget* parent) {
@@ -16,5 +37,6 @@ bool FileDialog::Execute(QWidget* parent) {
         return false;
     FileName = *chosen;
     InitialDir = QFileInfo(FileName).absolutePath();
+    QSettings(kProgram, kProgram).setValue(SettingsKey(objectName()), InitialDir);
     return true;
 }

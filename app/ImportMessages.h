@@ -1,21 +1,20 @@
 #pragma once
 
 #include "Dialogs.h"
+#include "ImportMessageText.h"
 #include "voice/WavImport.h"
 
-#include <string_view>
+#include <QString>
 
 // Shows an import's messages as the program's warnings.
 class ImportMessageBoxes final : public ImportReporter {
 public:
     explicit ImportMessageBoxes(QWidget* owner) : owner_(owner) {}
     void Report(const ImportMessage& message) override {
-        ShowWarning(owner_, Utf8(message.caption), Utf8(message.text));
+        ShowWarning(owner_, QString::fromUtf8(message.caption.data(), qsizetype(message.caption.size())),
+                    ImportMessageText(message));
     }
 
 private:
-    static QString Utf8(std::string_view text) {
-        return QString::fromUtf8(text.data(), qsizetype(text.size()));
-    }
     QWidget* owner_;
 };

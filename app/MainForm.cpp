@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "ComPortSetup.h"
 #include "Dialogs.h"
+#include "EventList.h"
 #include "FileDialog.h"
 #include "FilePath.h"
 #include "FormLayout.h"
@@ -47,18 +48,21 @@ constexpr int kStatusBarHeight = 19;
 
 const QString kOpenVoiceFileCaption = QStringLiteral("Открытие файла голосовых сообщений");
 const QString kVoiceFileFilter = QStringLiteral("Файлы голосовых сообщений (*.vce)");
+const QString kDefaultVoiceFile = QStringLiteral("default.vce");
 
 QIcon Icon(const char* name) {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
 }
 
+// The caption carries its access key ("&"), which menus underline and buttons leave out.
 QAction* CreateAction(QObject* owner, const char* name, const char* category, const QString& caption,
-                      const QString& hint, const char* icon) {
+                      const QString& hint, const char* icon, const QKeySequence& shortcut = {}) {
     auto* action = new QAction(caption, owner);
+    action->setShortcut(shortcut);
     action->setObjectName(QLatin1String(name));
     if (category)
         action->setProperty("category", QLatin1String(category));
-    action->setToolTip(hint.isEmpty() ? caption : hint);
+    action->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
     if (icon)
         action->setIcon(Icon(icon));
     return action;
@@ -66,22 +70,22 @@ QAction* CreateAction(QObject* owner, const char* name, const char* category, co
 
 // USB adapters (the usual way to reach a controller) before the computer's own UARTs, then the rest.
 std::optional<std::string> FirstSerialPort() {
-    std::vector<std::string> ports;
+    std::vector<ComPortInfo> ports;
     try {
-        ports = ListComPorts();
+        ports = TComSelect::Ports();
     } catch (const EComPort&) {
         return std::nullopt;
     }
-    const auto rank = [](const std::string& name) {
-        if (name.starts_with("ttyUSB") || name.starts_with("ttyACM"))
+    const auto rank = [](const ComPortInfo& port) {
+        if (port.usb || port.name.starts_with("ttyUSB") || port.name.starts_with("ttyACM"))
             return 0;
-        return name.starts_with("COM") ? 1 : 2;
+        return port.name.starts_with("COM") ? 1 : 2;
     };
     std::stable_sort(ports.begin(), ports.end(),
-                     [&](const std::string& a, const std::string& b) { return rank(a) < rank(b); });
+                     [&](const ComPortInfo& a, const ComPortInfo& b) { return rank(a) < rank(b); });
     if (ports.empty())
         return std::nullopt;
-    return ports.front();
+    return ports.front().name;
 }
 
 // The places were drawn for a narrow font; where the desktop's font makes a label wider, the control
@@ -115,32 +119,39 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
     ComboBoxEvents->setCurrentIndex(0);
+    history_.Reset(workingBank);
     UpdateDisplay();
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::CreateActions() {
-    FileNew1 = CreateAction(this, "FileNew1", "File", QStringLiteral("Очистить память"),
-                            QStringLiteral("Очистить память голосовых сообщений"), "chip-clear");
-    FileOpen1 = CreateAction(this, "FileOpen1", "File", QStringLiteral("Открыть файл голосовых сообщений..."),
-                             QStringLiteral("Открыть файл голосовых сообщений"), "file-open");
+    FileNew1 = CreateAction(this, "FileNew1", "File", QStringLiteral("&Очистить память"),
+                            QStringLiteral("Очистить память голосовых сообщений"), "chip-clear",
+                            QKeySequence(Qt::CTRL | Qt::Key_N));
+    FileOpen1 = CreateAction(
+        this, "FileOpen1", "File", QStringLiteral("О&ткрыть файл голосовых сообщений..."),
+        QStringLiteral("Открыть файл голосовых сообщений"), "file-open", QKeySequence(Qt::CTRL | Qt::Key_O));
     FileSave1 =
-        CreateAction(this, "FileSave1", "File", QStringLiteral("Сохранить голосовые сообщения в файл..."),
-                     QStringLiteral("Сохранить голосовые сообщения в файл"), "file-save");
-    Programm = CreateAction(this, "Programm", "Controller", QStringLiteral("Программировать"),
-                            QStringLiteral("Загрузить звуковые сообщения в контроллер"), "chip-write");
-    ReadConf = CreateAction(this, "ReadConf", "Controller", QStringLiteral("Считать"),
-                            QStringLiteral("Считать звуковые сообщения из контроллера"), "chip-read");
-    CompareConf = CreateAction(this, "CompareConf", "Controller", QStringLiteral("Сравнить"),
+        CreateAction(this, "FileSave1", "File", QStringLiteral("&Сохранить голосовые сообщения в файл..."),
+                     QStringLiteral("Сохранить голосовые сообщения в файл"), "file-save",
+                     QKeySequence(Qt::CTRL | Qt::Key_S));
+    Programm = CreateAction(this, "Programm", "Controller", QStringLiteral("&Программировать"),
+                            QStringLiteral("Загрузить звуковые сообщения в контроллер"), "chip-write",
+                            QKeySequence(Qt::Key_F9));
+    ReadConf = CreateAction(this, "ReadConf", "Controller", QStringLiteral("&Считать"),
+                            QStringLiteral("Считать звуковые сообщения из контроллера"), "chip-read",
+                            QKeySequence(Qt::Key_F10));
+    CompareConf = CreateAction(this, "CompareConf", "Controller", QStringLiteral("С&равнить"),
                                QStringLiteral("Сравнить текущую конфигурацию с конфигурацией контроллера"),
-                               "chip-compare");
-    ComPortConfig = CreateAction(this, "ComPortConfig", "Parametrs", QStringLiteral("COM порт..."),
+                               "chip-compare", QKeySequence(Qt::Key_F11));
+    ComPortConfig = CreateAction(this, "ComPortConfig", "Parametrs", QStringLiteral("&COM порт..."),
                                  QStringLiteral("Настройка COM порта"), "serial-port");
-    FileExportWav = CreateAction(this, "FileExportWav", "File", QStringLiteral("Сохранить фрагмент в WAV..."),
-                                 QString(), "sound-export");
-    Abaut = CreateAction(this, "Abaut", "?", QStringLiteral("О программе..."), QString(), nullptr);
-    N7 = CreateAction(this, "N7", nullptr, QStringLiteral("Закрыть          Alt+F4"), QString(), nullptr);
+    FileExportWav = CreateAction(this, "FileExportWav", "File",
+                                 QStringLiteral("Сохранить фрагмент в &WAV..."), QString(), "sound-export");
+    Abaut = CreateAction(this, "Abaut", "?", QStringLiteral("&О программе..."), QString(), nullptr);
+    N7 = CreateAction(this, "N7", nullptr, QStringLiteral("&Закрыть          Alt+F4"), QString(), nullptr);
+    CreateEditActions();
 
     connect(FileNew1, &QAction::triggered, this, &TForm1::FileNew1Execute);
     connect(FileOpen1, &QAction::triggered, this, &TForm1::FileOpen1Execute);
@@ -156,16 +167,17 @@ void TForm1::CreateActions() {
 }
 
 void TForm1::CreateMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
     file->addActions({FileNew1, FileOpen1, FileSave1, FileExportWav});
     file->addSeparator();
     file->addAction(N7);
-    menuBar()->addMenu(QStringLiteral("Настройка"))->addAction(ComPortConfig);
-    QMenu* controller = menuBar()->addMenu(QStringLiteral("Контроллер"));
+    menuBar()->addMenu(QStringLiteral("&Правка"))->addActions({EditUndo, EditRedo});
+    menuBar()->addMenu(QStringLiteral("&Настройка"))->addAction(ComPortConfig);
+    QMenu* controller = menuBar()->addMenu(QStringLiteral("&Контроллер"));
     controller->addActions({Programm, ReadConf, CompareConf});
     controller->addSeparator();
     controller->addAction(UsedOnly);
-    menuBar()->addMenu(QStringLiteral("?"))->addAction(Abaut);
+    menuBar()->addMenu(QStringLiteral("&?"))->addAction(Abaut);
 }
 
 void TForm1::CreateToolBar() {
@@ -222,24 +234,21 @@ void TForm1::CreateSoundGroup(QWidget* parent) {
     // Without this, styles that open a list as a menu (Fusion among them) show all 43 rows at once.
     ComboBoxEvents->setStyleSheet(QStringLiteral("combobox-popup: 0;"));
     ComboBoxEvents->resize(281, ComboBoxEvents->sizeHint().height());
-    // The longest event texts don't fit the box; let the open list show them whole.
-    int widest = 0;
-    for (int i = 0; i < ComboBoxEvents->count(); ++i)
-        widest =
-            std::max(widest, ComboBoxEvents->fontMetrics().horizontalAdvance(ComboBoxEvents->itemText(i)));
-    ComboBoxEvents->view()->setMinimumWidth(widest + 24);
+    ShowDurationsInOpenList(*ComboBoxEvents);
     connect(ComboBoxEvents, &QComboBox::activated, this, &TForm1::ComboBoxEventsChange);
 
     BitBtn1 =
         Place(new QPushButton(Icon("sound-open"), QStringLiteral("Открыть"), GroupBox1), "BitBtn1", 368, 22);
     BitBtn1->resize(81, 25);
     BitBtn1->setToolTip(QStringLiteral("Загрузить новый звуковой фрагмент"));
+    BitBtn1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
 
     BitBtn2 = Place(new QPushButton(Icon("sound-delete"), QStringLiteral("Удалить"), GroupBox1), "BitBtn2",
                     456, 22);
     BitBtn2->resize(81, 25);
     BitBtn2->setToolTip(QStringLiteral("Удалить звуковой фрагмент"));
+    BitBtn2->setShortcut(QKeySequence(Qt::Key_Delete));
     connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
 
     Label1 = Place(new QLabel(QStringLiteral("Продолжительность звукового фрагмента"), GroupBox1), "Label1",
@@ -270,6 +279,15 @@ void TForm1::CreateMemoryGroup(QWidget* parent) {
 
     Label3 = Place(new QLabel(GroupBox2), "Label3", 8, 48);
     Label3->resize(529, Label3->sizeHint().height());
+
+    LabelIncompleteBank = Place(
+        new QLabel(QStringLiteral("Программирование не завершено: в контроллере неполный набор сообщений"),
+                   parent),
+        "LabelIncompleteBank", 16, GroupBox2->y() + GroupBox2->height() + 4);
+    LabelIncompleteBank->resize(529, 18);
+    LabelIncompleteBank->setToolTip(QStringLiteral("Запрограммируйте контроллер ещё раз"));
+    LabelIncompleteBank->setStyleSheet(QStringLiteral("color: red;"));
+    LabelIncompleteBank->hide();
 }
 
 void TForm1::CreateStatusBar() {
@@ -279,7 +297,8 @@ void TForm1::CreateStatusBar() {
     StatusBar1->setFixedHeight(kStatusBarHeight);
     setStatusBar(StatusBar1);
 
-    const int widths[] = {320, 60, 70, 50};
+    // Panel 3 is as wide as its mark of a changed bank needs.
+    const int widths[] = {320, 60, 70, std::max(50, fontMetrics().horizontalAdvance(kChangedMark) + 12)};
     const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignLeft};
     for (int i = 0; i < 4; ++i) {
         auto* panel = new QLabel(StatusBar1);
@@ -328,9 +347,10 @@ void TForm1::FormCreate() {
     }
 
     LoadAutosave();
+    history_.Reset(workingBank);
     UpdateDisplay();
 
-    ShowFileName(QStringLiteral("default.vce"));
+    ShowFileName(kDefaultVoiceFile);
     SetPanelText(*StatusPanel(1), QStringLiteral("NC"));
     try {
         if (openPort)
@@ -404,6 +424,7 @@ void TForm1::UpdateDisplay() {
     ProgressBar1->setValue(int(workingBank.UsedSamples()));
     Label3->setText(QStringLiteral("Занято: ") + SecondsText(workingBank.UsedSamples()) + seconds +
                     QStringLiteral("    Свободно: ") + SecondsText(workingBank.FreeSamples()) + seconds);
+    ShowBankState();
     UpdateSoundControls();
 }
 
@@ -414,6 +435,7 @@ void TForm1::ComboBoxEventsChange() {
 
 void TForm1::BitBtn1Click() {
     StopPlayback();
+    OpenDialog1->Title = QStringLiteral("Открытие файла: ") + ComboBoxEvents->currentText();
     if (OpenDialog1->Execute(this))
         ImportRecording(OpenDialog1->FileName);
 }
@@ -421,15 +443,21 @@ void TForm1::BitBtn1Click() {
 void TForm1::BitBtn2Click() {
     StopPlayback();
     workingBank.ClearSlot(SelectedSlot());
-    UpdateDisplay();
+    BankChanged(SelectedSlot(), QStringLiteral("удаление фрагмента «%1»").arg(ComboBoxEvents->currentText()));
 }
 
 void TForm1::FileNew1Execute() {
+    if (workingBank.UsedSamples() > 0 &&
+        Dialogs::Current().Message(this, QMessageBox::Warning, QStringLiteral("Очистка памяти"),
+                                   QStringLiteral("Удалить все голосовые сообщения?"),
+                                   QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    const int event = SelectedSlot();
     StopPlayback();
     ComboBoxEvents->setCurrentIndex(0);
     workingBank.ClearAllSlots();
     workingBank.PackImage();
-    UpdateDisplay();
+    BankChanged(event, QStringLiteral("очистку памяти"));
 }
 
 void TForm1::FileOpen1Execute() {
@@ -440,8 +468,11 @@ void TForm1::FileOpen1Execute() {
     switch (ReadVoiceFile(ToPath(name), workingBank.image, fullLayout)) {
     case kVoiceFileOk:
         workingBank.UnpackImage(fullLayout);
-        UpdateDisplay();
         ShowFileName(name);
+        history_.Record(workingBank, SelectedSlot(),
+                        QStringLiteral("открытие файла «%1»").arg(QFileInfo(name).fileName()));
+        history_.MarkSaved();
+        UpdateDisplay();
         break;
     case kVoiceFileChecksumMismatch:
         ShowWarning(this, kOpenVoiceFileCaption, QStringLiteral("Неизвестный формат файла"));
@@ -457,7 +488,9 @@ void TForm1::FileSave1Execute() {
 }
 
 bool TForm1::SaveVoiceFileAs() {
-    SaveDialog1->FileName = StatusPanel(0)->text();
+    // The file last opened or saved; the autosave is the program's own, not a name to offer.
+    const QString last = StatusPanel(0)->text();
+    SaveDialog1->FileName = last == kDefaultVoiceFile ? QString() : last;
     workingBank.PackImage();
     if (!SaveDialog1->Execute(this))
         return false;
@@ -472,6 +505,8 @@ bool TForm1::SaveVoiceFileAs() {
         return false;
     }
     ShowFileName(name);
+    history_.MarkSaved();
+    ShowBankState();
     return true;
 }
 

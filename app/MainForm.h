@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BankHistory.h"
 #include "link/Transfer.h"
 #include "serial/CPort.h"
 #include "voice/Voicebank.h"
@@ -24,6 +25,9 @@ class QPushButton;
 class QStatusBar;
 class QToolBar;
 class SoundOutput;
+
+// Status panel 3 while the bank differs from its voice file.
+inline const QString kChangedMark = QStringLiteral("Изменён");
 
 // The program's main window: the event list that selects a voice slot, its duration, the memory use,
 // the voice file actions and the controller actions. It owns the two voice banks and the port.
@@ -57,6 +61,8 @@ public:
     void FileOpen1Execute();
     void FileSave1Execute();
     void N7Click();
+    void EditUndoExecute();
+    void EditRedoExecute();
     void ProgrammExecute();
     void ReadConfExecute();
     void CompareConfExecute();
@@ -95,6 +101,8 @@ public:
     QAction* ComPortConfig;
     QAction* Abaut;
     QAction* N7;
+    QAction* EditUndo;
+    QAction* EditRedo;
     QAction* FileSpeakEmpty;
     QGroupBox* GroupBox1;
     QLabel* Label11;
@@ -109,6 +117,7 @@ public:
     QLabel* Label2;
     QProgressBar* ProgressBar1;
     QLabel* Label3;
+    QLabel* LabelIncompleteBank; // below GroupBox2 while the controller holds part of a bank
     QStatusBar* StatusBar1;
     FileDialog* OpenDialog1;
     FileDialog* OpenDialog2;
@@ -134,6 +143,7 @@ private:
     void LoadAutosave();
     bool SaveAutosave();
     bool SaveVoiceFileAs();
+    void ShowIncompleteBank(bool incomplete);
     std::uint8_t SelectedSlot() const;
     void ShowFileName(const QString& name); // in status panel 0
     // The phrase's own controls and handlers, in MainFormSound.cpp.
@@ -143,6 +153,13 @@ private:
     void StopPlayback();
     void PlaybackEnded();
     void UpdateSoundControls();
+
+    // Undo, redo and the mark of a bank that differs from its voice file (MainFormEdit.cpp).
+    void CreateEditActions();
+    void BankChanged(int event, const QString& what); // after a change, with UpdateDisplay
+    void ShowBankState();                             // part of UpdateDisplay
+    void SelectEvent(int event);
+    BankHistory history_;
 
     std::array<QLabel*, 4> statusPanels_{};
     std::unique_ptr<SoundOutput> sound_;

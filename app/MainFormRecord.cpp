@@ -3,11 +3,11 @@
 #include "MainForm.h"
 
 #include "Dialogs.h"
-#include "voice/EventNames.h"
 #include "FormLayout.h"
 #include "ModalDialog.h"
 #include "RecordForm.h"
 #include "take/SpeakEmpty.h"
+#include "voice/EventNames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,7 +28,7 @@ void TForm1::CreateRecordControls() {
     setTabOrder(BitBtn2, BitBtnRecord);
 
     FileSpeakEmpty = new QAction(QIcon(QStringLiteral(":/icons/speak.svg")),
-                                 QStringLiteral("Озвучить пустые события"), this);
+                                 QStringLiteral("Озвучить &пустые события"), this);
     FileSpeakEmpty->setObjectName(QStringLiteral("FileSpeakEmpty"));
     FileSpeakEmpty->setProperty("category", QStringLiteral("File"));
     FileSpeakEmpty->setToolTip(
@@ -50,7 +50,8 @@ void TForm1::BitBtnRecordClick() {
     const int result = ShowModal(FormRecord);
     normaliseVolume = FormRecord.CheckBoxNormalise->isChecked();
     if (result == QDialog::Accepted)
-        UpdateDisplay();
+        BankChanged(SelectedSlot(),
+                    QStringLiteral("запись фрагмента «%1»").arg(ComboBoxEvents->currentText()));
 }
 
 void TForm1::FileSpeakEmptyExecute() {
@@ -65,7 +66,7 @@ void TForm1::FileSpeakEmptyExecute() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const SpeakEmptyResult result = SpeakEmptyEvents(workingBank, kEventNames, voices.front());
     QApplication::restoreOverrideCursor();
-    UpdateDisplay();
+    BankChanged(SelectedSlot(), QStringLiteral("озвучивание пустых событий"));
     QString text = QStringLiteral("Озвучено событий: %1.\nНе поместилось в память: %2.")
                        .arg(result.filled)
                        .arg(result.tooLong);

@@ -3,14 +3,15 @@
 #include "MainForm.h"
 
 #include "Dialogs.h"
-#include "voice/EventNames.h"
 #include "FileDialog.h"
 #include "FilePath.h"
 #include "FormLayout.h"
+#include "ImportMessageText.h"
 #include "SoundOutput.h"
 #include "audio/SoundFile.h"
 #include "audio/SoundImport.h"
 #include "voice/Adpcm.h"
+#include "voice/EventNames.h"
 #include "voice/WavExport.h"
 #include "voice/WavImport.h"
 
@@ -64,7 +65,7 @@ public:
     void Show(const ImportMessage& message) {
         if (busy_)
             busy_->Release();
-        ShowWarning(owner_, FromUtf8(message.caption), FromUtf8(message.text));
+        ShowWarning(owner_, FromUtf8(message.caption), ImportMessageText(message));
     }
 
     std::optional<ImportMessage> refusal;
@@ -129,7 +130,8 @@ void TForm1::ImportRecording(const QString& name) {
     }
     // A slot emptied because the memory is full is shown as such too, not only a loaded one.
     if (outcome != ImportOutcome::Unchanged)
-        UpdateDisplay();
+        BankChanged(SelectedSlot(),
+                    QStringLiteral("загрузку фрагмента «%1»").arg(ComboBoxEvents->currentText()));
 }
 
 // Asks first; true when the slot was touched.

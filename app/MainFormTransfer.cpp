@@ -1,6 +1,7 @@
 // The three controller actions of the main window.
 #include "MainForm.h"
 
+#include "Dialogs.h"
 #include "FormLayout.h"
 
 #include "link/Transfer.h"
@@ -8,6 +9,8 @@
 #include <QAction>
 #include <QLabel>
 #include <QSettings>
+
+#include <utility>
 
 namespace {
 
@@ -19,7 +22,7 @@ const QString kUsedOnlyKey = QStringLiteral("Controller/UsedOnly");
 
 // Off unless the user turned it on in an earlier run: the whole memory is the controller's usual way.
 void TForm1::CreateUsedOnlyAction() {
-    UsedOnly = new QAction(QStringLiteral("Только занятая память"), this);
+    UsedOnly = new QAction(QStringLiteral("Только &занятая память"), this);
     UsedOnly->setObjectName(QStringLiteral("UsedOnly"));
     UsedOnly->setProperty("category", QStringLiteral("Controller"));
     UsedOnly->setToolTip(
@@ -30,13 +33,23 @@ void TForm1::CreateUsedOnlyAction() {
             [](bool checked) { QSettings(kProgram, kProgram).setValue(kUsedOnlyKey, checked); });
 }
 
-#include <utility>
+namespace {
+
+constexpr int kIncompleteBankHeight = 22;
+
+} // namespace
 
 void TForm1::ProgrammExecute() {
     RunControllerAction(*Programm, TransferMode::Program);
 }
 
 void TForm1::ReadConfExecute() {
+    if (history_.Modified() &&
+        Dialogs::Current().Message(
+            this, QMessageBox::Warning, QStringLiteral("Считывание голосовых сообщений"),
+            QStringLiteral("Голосовые сообщения заменятся считанными из контроллера. Продолжить?"),
+            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
     RunControllerAction(*ReadConf, TransferMode::Read);
 }
 
@@ -56,17 +69,30 @@ void TForm1::RunControllerAction(QAction& action, TransferMode mode) {
                                 *this,
                                 [this](const QString& text) { StatusPanel(2)->setText(text); },
                                 TransferOptions{UsedOnly->isChecked()}};
-    RunTransfer(mode, target, [&] {
+    const MemoryWritten written = RunTransfer(mode, target, [&] {
         if (mode == TransferMode::Read) { // whatever the outcome: a failed read left the packed image
             workingBank.UnpackImage(true);
-            UpdateDisplay();
+            BankChanged(SelectedSlot(), QStringLiteral("чтение из контроллера"));
         }
     });
     transferRunning = false;
     action.setEnabled(true);
+    if (written != MemoryWritten::Nothing)
+        ShowIncompleteBank(written == MemoryWritten::Part);
     // The transfer may have opened a failed port again, or found it gone for good.
     SetPanelText(*StatusPanel(1),
                  ComPort1.Connected() ? QString::fromStdString(ComPort1.Port()) : QStringLiteral("NC"));
     if (std::exchange(closeAfterTransfer_, false))
         close();
+}
+
+// Until the next programming that writes the whole bank, the window says that the controller holds an
+// incomplete one: a strip below the memory group, the window taller by its height.
+void TForm1::ShowIncompleteBank(bool incomplete) {
+    if (incomplete == LabelIncompleteBank->isVisible())
+        return;
+    const int extra = incomplete ? kIncompleteBankHeight : -kIncompleteBankHeight;
+    LabelIncompleteBank->setVisible(incomplete);
+    centralWidget()->setFixedHeight(centralWidget()->height() + extra);
+    setFixedSize(width(), height() + extra);
 }

@@ -19,16 +19,20 @@ SingleInstance::SingleInstance(const QString& directory, const QString& name, co
       lock_(QDir(directory).filePath(name + QStringLiteral(".lock"))) {
     // Only a lock whose owner is gone is stale, however old it is. A folder where no lock can be made
     // says nothing about another copy: don't keep the user out.
+    const QString socketPath = QDir(directory).filePath(name + QStringLiteral(".socket"));
     folderLock_.setStaleLockTime(0);
-    if (!folderLock_.tryLock(0) && folderLock_.error() == QLockFile::LockFailedError)
+    if (!folderLock_.tryLock(0) && folderLock_.error() == QLockFile::LockFailedError) {
+        SomeoneAnswers(socketPath); // the knock, when the running copy is of this session
         return;
+    }
     QDir().mkpath(directory);
     lock_.setStaleLockTime(0);
     if (!lock_.tryLock(0)) {
         first_ = lock_.error() != QLockFile::LockFailedError;
+        if (!first_)
+            SomeoneAnswers(socketPath); // the knock
         return;
     }
-    const QString socketPath = QDir(directory).filePath(name + QStringLiteral(".socket"));
     if (SomeoneAnswers(socketPath)) {
         lock_.unlock();
         return;
@@ -37,6 +41,12 @@ SingleInstance::SingleInstance(const QString& directory, const QString& name, co
     QLocalServer::removeServer(socketPath);
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     server_.listen(socketPath);
+    QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] {
+        while (QLocalSocket* socket = server_.nextPendingConnection())
+            socket->deleteLater();
+        if (knocked_)
+            knocked_();
+    });
     first_ = true;
 }
 

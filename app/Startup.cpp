@@ -72,10 +72,17 @@ std::unique_ptr<TForm1> StartMainWindow(const SingleInstance& instance) {
 }
 
 int RunProgram(QApplication& application, const QString& runtimeDirectory) {
-    const SingleInstance instance(runtimeDirectory, kApplicationTitle);
+    SingleInstance instance(runtimeDirectory, kApplicationTitle);
     const std::unique_ptr<TForm1> window = StartMainWindow(instance);
     if (!window)
         return 0;
+    // A later start, refused, brings this window to the front instead.
+    instance.OnLaterStart([&window] {
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    });
     const TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::Received, window.get(), &TForm1::EndProgram);
     window->show();

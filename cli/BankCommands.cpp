@@ -108,7 +108,7 @@ int RunImport(const CommandLine& line) {
     const auto event = static_cast<std::uint8_t>(ParseEvent(line.arguments[1]));
     auto bank = std::make_unique<VoiceBank>();
     std::error_code error;
-    if (std::filesystem::exists(file, error) || error) {
+    if (std::filesystem::exists(PathOf(file), error) || error) {
         if (const std::string message = LoadBank(file, *bank); !message.empty())
             return Fail(line, file, message);
     }

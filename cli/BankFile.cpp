@@ -2,14 +2,17 @@
 
 #include <optional>
 
-#include "audio/SoundFile.h"
-#include "audio/SoundImport.h"
+#include "ConvertRecording.h"
 #include "voice/VoiceFile.h"
 #include "voice/Voicebank.h"
 
-std::string LoadBank(const std::filesystem::path& file, VoiceBank& bank) {
+std::filesystem::path PathOf(const std::string& utf8) {
+    return std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size());
+}
+
+std::string LoadBank(const std::string& file, VoiceBank& bank) {
     bool fullLayout = true;
-    switch (ReadVoiceFile(file, bank.image, fullLayout)) {
+    switch (ReadVoiceFile(PathOf(file), bank.image, fullLayout)) {
     case kVoiceFileOk:
         bank.UnpackImage(fullLayout);
         return {};
@@ -20,9 +23,10 @@ std::string LoadBank(const std::filesystem::path& file, VoiceBank& bank) {
     }
 }
 
-std::string SaveBank(const std::filesystem::path& file, VoiceBank& bank) {
+std::string SaveBank(const std::string& file, VoiceBank& bank) {
     bank.PackImage();
-    return WriteVoiceFile(file, bank.image) == kVoiceFileOk ? std::string() : "Невозможно сохранить файл";
+    return WriteVoiceFile(PathOf(file), bank.image) == kVoiceFileOk ? std::string()
+                                                                    : "Невозможно сохранить файл";
 }
 
 namespace {
@@ -48,18 +52,13 @@ private:
 
 } // namespace
 
-ImportOutcome ImportRecording(VoiceBank& bank, std::uint8_t event, const std::filesystem::path& file,
-                              bool normalise, ImportReporter& reporter, std::string& converted) {
+ImportOutcome ImportRecording(VoiceBank& bank, std::uint8_t event, const std::string& file, bool normalise,
+                              ImportReporter& reporter, std::string& converted) {
     converted.clear();
     HoldingBackRefusal holding(reporter);
-    const ImportOutcome outcome = ImportWav(bank, event, file, holding);
+    const std::filesystem::path path = PathOf(file);
+    const ImportOutcome outcome = ImportWav(bank, event, path, holding);
     if (!holding.refusal)
         return outcome;
-    SoundFile sound(file);
-    if (!sound.IsOpen()) {
-        reporter.Report(IsAacOrM4a(file) ? AacRefusal() : *holding.refusal);
-        return ImportOutcome::Unchanged;
-    }
-    converted = DescribeSound(sound.Info());
-    return ImportSoundFile(bank, event, file, normalise, reporter);
+    return ImportConverted(bank, event, path, normalise, reporter, *holding.refusal, converted);
 }

@@ -11,3 +11,9 @@ int TerminalColumns(std::FILE* stream) {
     winsize size{};
     return ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    return {argv + 1, argv + argc};
+}
+
+void PrepareConsole() {}

@@ -8,6 +8,7 @@
 #include "CommandLine.h"
 #include "Output.h"
 #include "PortCommands.h"
+#include "Terminal.h"
 
 namespace {
 
@@ -36,8 +37,9 @@ int Run(const CommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
+    PrepareConsole();
     try {
-        return Run(ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));
+        return Run(ParseCommandLine(Utf8Arguments(argc, argv)));
     } catch (const UsageError& error) {
         PrintError(error.what());
         std::cerr << "Подробнее: voice-programmer-cli --help" << std::endl;

@@ -32,10 +32,12 @@ public:
         if (protocol_.Identify() != 0)
             return {};
         view_.SetActionCaption("Программирование голосовых сообщений...");
+        view_.MemoryBeingWritten(true);
         protocol_.EnterProgrammingMode();
         const std::size_t end = options_.usedOnly ? UsedImageEnd(images_.working) : kImageSize;
         if (protocol_.WriteImage(images_.working, end) != 0)
             return {};
+        view_.MemoryBeingWritten(false);
         if (!view_.ReadBackChosen())
             return Show(TransferOutcome::Succeeded, "Программирование завершено без проверки");
         view_.SetActionCaption("Чтение голосовых сообщений...");
@@ -56,8 +58,8 @@ public:
                 : protocol_.ReadImage(images_.scratch);
         if (read == 1)
             return {};
-        return Verdict("Сообщеня контроллера аналогичны текущим",
-                       "Сообщеня контроллера отличаются от текущих");
+        return Verdict("Сообщения контроллера аналогичны текущим",
+                       "Сообщения контроллера отличаются от текущих");
     }
 
     TransferResult Show(TransferOutcome outcome, const std::string& caption) {

@@ -27,5 +27,8 @@ public:
     // Programming only: the read-back check is offered, ticked, before the identification, and decided
     // once the writing has ended; from then on the choice stands.
     virtual void OfferReadBack() {}
+    // Programming only: the controller's memory is about to be written (true), or has been written whole
+    // (false). In between it holds part of the old bank and part of the new one.
+    virtual void MemoryBeingWritten(bool writing) { (void)writing; }
     virtual bool ReadBackChosen() { return true; }
 };

@@ -15,17 +15,32 @@ void TComComboBox::SetComPort(TCustomComPort* port) {
 void TComComboBox::SetComProperty(TComProperty property) {
     select_.SetComProperty(property);
     clear();
-    for (const std::string& item : select_.Items())
-        addItem(QString::fromStdString(item));
+    if (property != cpPort) {
+        for (const std::string& item : select_.Items())
+            AddValue(QString::fromStdString(item));
+    } else {
+        for (const ComPortInfo& port : TComSelect::Ports())
+            AddValue(QString::fromStdString(port.name), QString::fromStdString(port.description));
+    }
     SelectPortValue();
 }
 
+void TComComboBox::AddValue(const QString& value, const QString& description) {
+    addItem(description.isEmpty() ? value : value + QStringLiteral(" — ") + description, value);
+}
+
+// An entry added without a value of its own stands for its text.
+QString TComComboBox::ValueAt(int index) const {
+    const QVariant value = itemData(index);
+    return value.isValid() ? value.toString() : itemText(index);
+}
+
 QString TComComboBox::Text() const {
-    return currentIndex() >= 0 ? itemText(currentIndex()) : QString();
+    return currentIndex() >= 0 ? ValueAt(currentIndex()) : QString();
 }
 
 void TComComboBox::SetText(const QString& text) {
-    const int index = findText(text, Qt::MatchFixedString);
+    const int index = findData(text, Qt::UserRole, Qt::MatchFixedString);
     if (index >= 0)
         setCurrentIndex(index);
 }
@@ -39,7 +54,7 @@ void TComComboBox::SelectPortValue() {
     const Qt::MatchFlags match = select_.ComProperty() == cpPort
                                      ? Qt::MatchFixedString
                                      : Qt::MatchFixedString | Qt::MatchCaseSensitive;
-    setCurrentIndex(findText(QString::fromStdString(select_.PortValueText()), match));
+    setCurrentIndex(findData(QString::fromStdString(select_.PortValueText()), Qt::UserRole, match));
 }
 
 void TComComboBox::SelectFirst() {
@@ -48,7 +63,7 @@ void TComComboBox::SelectFirst() {
 
 void TComComboBox::Picked(int index) {
     try {
-        select_.SelectValue(itemText(index).toStdString());
+        select_.SelectValue(ValueAt(index).toStdString());
     } catch (const EComPort& error) {
         // A Qt signal handler must not throw; the caller that turned AutoApply on hears of it here.
         emit ApplyFailed(QString::fromUtf8(error.what()));

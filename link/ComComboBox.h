@@ -23,9 +23,12 @@ public:
     bool AutoApply() const { return select_.AutoApply(); }
     void SetAutoApply(bool value) { select_.SetAutoApply(value); }
 
-    // The selected entry, or the empty text when none is selected.
+    // Adds an entry for a value (a port name) with what it is, shown after it: "ttyUSB0 — FT232R USB
+    // UART (FTDI)".
+    void AddValue(const QString& value, const QString& description = QString());
+    // The value of the selected entry, or the empty text when none is selected.
     QString Text() const;
-    // Selects the entry with this text; a text that is not listed changes nothing.
+    // Selects the entry with this value; a value that is not listed changes nothing.
     void SetText(const QString& text);
 
 signals:
@@ -33,6 +36,7 @@ signals:
     void ApplyFailed(const QString& message);
 
 private:
+    QString ValueAt(int index) const;
     void SelectPortValue();
     void SelectFirst();
     void Picked(int index);

@@ -63,24 +63,31 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
                       [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
-ComPortLister& InstalledLister() {
-    static ComPortLister lister;
+using ComPortInfoLister = std::function<void(std::vector<ComPortInfo>&)>;
+
+ComPortInfoLister& InstalledLister() {
+    static ComPortInfoLister lister;
     return lister;
 }
 
 } // namespace
 
-void SetComPortLister(ComPortLister lister) {
+void SetComPortInfoLister(std::function<void(std::vector<ComPortInfo>&)> lister) {
     InstalledLister() = std::move(lister);
 }
 
-std::vector<std::string> ListComPorts() {
-    std::vector<std::string> ports;
-    if (InstalledLister())
-        InstalledLister()(ports);
-    else
-        EnumComPorts(ports);
-    return ports;
+void SetComPortLister(ComPortLister lister) {
+    if (!lister) {
+        InstalledLister() = {};
+        return;
+    }
+    InstalledLister() = [lister](std::vector<ComPortInfo>& list) {
+        std::vector<std::string> names;
+        lister(names);
+        list.clear();
+        for (std::string& name : names)
+            list.push_back({std::move(name), {}, false});
+    };
 }
 
 TComSelect::TComSelect(std::function<void()> portDestroyed) : portDestroyed_(std::move(portDestroyed)) {}
@@ -103,7 +110,19 @@ void TComSelect::SetComPort(TCustomComPort* port) {
 std::vector<std::string> TComSelect::Items() const {
     if (property_ != cpPort)
         return TextsOf(property_).texts;
-    return ListComPorts();
+    std::vector<std::string> names;
+    for (ComPortInfo& port : Ports())
+        names.push_back(std::move(port.name));
+    return names;
+}
+
+std::vector<ComPortInfo> TComSelect::Ports() {
+    std::vector<ComPortInfo> ports;
+    if (InstalledLister())
+        InstalledLister()(ports);
+    else
+        EnumComPortInfo(ports);
+    return ports;
 }
 
 std::string TComSelect::PortValueText() const {

@@ -9,11 +9,11 @@
 
 #include "serial/CPort.h"
 
-// Where the list of ports comes from: EnumComPorts, unless a test installs a list of its own.
+// Where the list of ports comes from: EnumComPortInfo, unless a test installs a list of its own (by
+// names alone, or with descriptions). An empty lister restores EnumComPortInfo.
 using ComPortLister = std::function<void(std::vector<std::string>&)>;
-void SetComPortLister(ComPortLister lister); // an empty lister restores EnumComPorts
-// The ports present, from the installed lister; raises EComPort 23 when the system's list can't be read.
-std::vector<std::string> ListComPorts();
+void SetComPortLister(ComPortLister lister);
+void SetComPortInfoLister(std::function<void(std::vector<ComPortInfo>&)> lister);
 
 class TComSelect final : public TComPortFreeNotify {
 public:
@@ -33,6 +33,8 @@ public:
     // The texts of the property's values in the order of their ordinals; for cpPort the ports present
     // (raises EComPort 23 when the system's list can't be read).
     std::vector<std::string> Items() const;
+    // For cpPort: the ports present with their descriptions (raises as Items).
+    static std::vector<ComPortInfo> Ports();
     // The text of the bound port's value of the property; empty without a port or a property.
     std::string PortValueText() const;
     // The user picked text: it becomes the pending value, and with AutoApply it is written to the port.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controller/TransferView.h"
+#include "link/Transfer.h"
 
 #include <QString>
 
@@ -26,6 +27,12 @@ public:
     void SetStatusPanel2(const std::string& text) override;
     void OfferReadBack() override;  // shows CompareConfCheckBox and ticks it
     bool ReadBackChosen() override; // reads the box and, when ticked, disables it in the same hand-over
+    void MemoryBeingWritten(bool writing) override {
+        memoryWritten_ = writing ? MemoryWritten::Part : MemoryWritten::Whole;
+    }
+
+    // Once the worker has ended.
+    MemoryWritten Written() const { return memoryWritten_; }
 
 private:
     bool ChangesBar(std::int32_t position) const;
@@ -39,4 +46,5 @@ private:
     std::int32_t maximum_ = 100;
     std::int32_t barWidth_ = 0;
     std::chrono::steady_clock::time_point barMoved_{};
+    MemoryWritten memoryWritten_ = MemoryWritten::Nothing; // by the worker, read once it has ended
 };

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cmath>
 
 std::atomic<TFormReadWriteAtion*> FormReadWriteAtion{nullptr};
 
@@ -15,8 +16,9 @@ namespace {
 
 constexpr int kClientWidth = 376;
 constexpr int kClientHeight = 113;
-constexpr int kLabelHeight = 30;       // two lines, down to the bar
-constexpr int kBoxRoom = 288 - 16 - 4; // from the check box's left edge to the button
+constexpr int kLabelHeight = 30;        // two lines, down to the bar
+constexpr int kBoxRoom = 288 - 16 - 4;  // from the check box's left edge to the button
+constexpr double kPaceAfterSeconds = 2; // the time left is guessed from this much of a pass
 
 // The layout was drawn for a narrower face than most systems have: a caption that would be cut
 // off gets a slightly smaller font instead, and the control uses the room up to the button.
@@ -53,7 +55,10 @@ TFormReadWriteAtion::TFormReadWriteAtion(QWidget* parent)
     ProgressBar->setObjectName("ProgressBar");
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
-    ProgressBar->setTextVisible(false);
+    ProgressBar->setAlignment(Qt::AlignCenter);
+    connect(ProgressBar, &QProgressBar::valueChanged, this,
+            [this](int value) { ShowProgress(value, std::chrono::steady_clock::now()); });
+    ShowProgress(0, std::chrono::steady_clock::now());
 
     // As wide as the bar and wrapping, so that a port error's second line stays readable.
     ActionName = new QLabel(this);
@@ -103,6 +108,25 @@ void TFormReadWriteAtion::SetActionColor(TColor color) {
     QPalette palette = ActionName->palette();
     palette.setColor(QPalette::WindowText, ToQColor(color, QApplication::palette(ActionName)));
     ActionName->setPalette(palette);
+}
+
+void TFormReadWriteAtion::ShowProgress(int value, std::chrono::steady_clock::time_point now) {
+    using namespace std::chrono;
+    if (value < lastValue_ || lastValue_ < 0) {
+        passStart_ = now;
+        passStartValue_ = value;
+    }
+    lastValue_ = value;
+    QString text = QStringLiteral("%p%");
+    const auto elapsed = duration<double>(now - passStart_).count();
+    const int done = value - passStartValue_;
+    if (elapsed >= kPaceAfterSeconds && done > 0 && value < ProgressBar->maximum()) {
+        const int left = int(std::lround(elapsed * (ProgressBar->maximum() - value) / done));
+        text += QStringLiteral(", осталось ") +
+                (left >= 60 ? QStringLiteral("%1 мин %2 с").arg(left / 60).arg(left % 60)
+                            : QStringLiteral("%1 с").arg(left));
+    }
+    ProgressBar->setFormat(text);
 }
 
 void TFormReadWriteAtion::reject() {

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include <atomic>
+#include <chrono>
 
 class QCheckBox;
 class QFrame;
@@ -31,6 +32,9 @@ public:
     // rather than hiding the end of the message.
     void SetActionCaption(const QString& caption);
     void SetActionColor(TColor color);
+    // The bar's text: the percent done and, once the first seconds of a pass over the memory have given
+    // its pace, the time left. A pass starts where the bar goes back (writing, then reading back).
+    void ShowProgress(int value, std::chrono::steady_clock::time_point now);
 
 protected:
     // Escape and the window manager's close request count as a click on the button: only the worker
@@ -39,6 +43,10 @@ protected:
 
 private:
     void PlaceControls(int extraHeight);
+
+    std::chrono::steady_clock::time_point passStart_{};
+    int passStartValue_ = 0;
+    int lastValue_ = -1;
 };
 
 // The dialog of the transfer in progress, or null. Published by the GUI thread once the dialog exists;

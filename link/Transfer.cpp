@@ -7,8 +7,8 @@
 
 #include <memory>
 
-void RunTransfer(TransferMode mode, const TransferTarget& target,
-                 const std::function<void()>& afterDialogClosed) {
+MemoryWritten RunTransfer(TransferMode mode, const TransferTarget& target,
+                          const std::function<void()>& afterDialogClosed) {
     FormReadWriteAtion.store(nullptr, std::memory_order_release);
     target.workingBank.PackImage();
 
@@ -29,4 +29,5 @@ void RunTransfer(TransferMode mode, const TransferTarget& target,
     worker.reset(); // waits for the worker, serving its last hand-overs
     FormReadWriteAtion.store(nullptr, std::memory_order_release);
     dialog.reset();
+    return view.Written();
 }

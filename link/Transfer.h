@@ -12,6 +12,8 @@ class VoiceBank;
 
 // What a transfer works on. All of it belongs to the main window and outlives the transfer; the GUI
 // thread leaves it alone while the transfer runs.
+enum class MemoryWritten : std::uint8_t { Nothing, Part, Whole };
+
 struct TransferTarget {
     TComPort& port;
     VoiceBank& workingBank;
@@ -25,5 +27,7 @@ struct TransferTarget {
 // packs the working bank, starts the worker, shows the dialog until the worker closes it, runs
 // afterDialogClosed, then waits for the worker and destroys both. After a read the working image holds
 // the controller's memory (or, after a failure, what was packed), and afterDialogClosed unpacks it.
-void RunTransfer(TransferMode mode, const TransferTarget& target,
-                 const std::function<void()>& afterDialogClosed);
+// Returns what became of the controller's memory: after a programming that stopped part-way it holds an
+// incomplete bank.
+MemoryWritten RunTransfer(TransferMode mode, const TransferTarget& target,
+                          const std::function<void()>& afterDialogClosed);

@@ -47,7 +47,7 @@ void TCustomComPort::Open() {
     try {
         SetupComPort();
         if (events_ != 0)
-            thread_ = std::make_unique<TComThread>(*device_);
+            thread_ = std::make_unique<TComThread>(*device_, events_);
     } catch (const std::system_error& e) {
         // The event thread could not be started: only EComPort may reach the callers.
         device_.reset();
@@ -222,14 +222,21 @@ ComLineSettings TCustomComPort::LineSettings() const {
     line.stopBits = stopBits_;
     line.parity = parity_.Bits();
     line.parityCheck = parity_.Check();
+    line.parityReplace = parity_.Replace();
+    line.replaceChar = parity_.ReplaceChar();
     line.discardNull = discardNull_;
     line.outCTSFlow = flowControl_.OutCTSFlow();
+    line.outDSRFlow = flowControl_.OutDSRFlow();
+    line.dsrSensitivity = flowControl_.DSRSensitivity();
     line.controlDTR = flowControl_.ControlDTR();
     line.controlRTS = flowControl_.ControlRTS();
     line.xonXoffOut = flowControl_.XonXoffOut();
     line.xonXoffIn = flowControl_.XonXoffIn();
+    line.txContinueOnXoff = flowControl_.TxContinueOnXoff();
     line.xonChar = flowControl_.XonChar();
     line.xoffChar = flowControl_.XoffChar();
+    line.eventChar = eventChar_;
+    line.xonXoffLimit = buffer_.InputSize() / 4;
     return line;
 }
 

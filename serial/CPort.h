@@ -260,7 +260,8 @@ public:
     bool LineFailed() const { return lineFailed_; }
     void SetConnected(bool value);
 
-    // Port names: "COMn" is /dev/ttyS(n-1), a name with "/" is a device path, any other name N is /dev/N.
+    // Port names: on Windows the device \\.\NAME; on Linux "COMn" is /dev/ttyS(n-1), a name with "/" is a
+    // device path, any other name N is /dev/N.
     const std::string& Port() const { return port_; }
     void SetPort(const std::string& name);
 

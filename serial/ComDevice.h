@@ -1,8 +1,8 @@
 #pragma once
 
 // The seam between the port component and the host's serial device interface. One implementation per
-// platform (ComDevice_lin.cpp on Linux); every failure is raised as EComPort with the code the port
-// operation calls for.
+// platform (ComDevice_lin.cpp on termios, ComDevice_win.cpp on the Windows communications API); every
+// failure is raised as EComPort with the code the port operation calls for.
 
 #include <cstdint>
 #include <memory>
@@ -11,20 +11,29 @@
 #include "CPort.h"
 
 // The whole line state, as the port's line settings group describes it.
+// Termios has no equivalent for some of them (DSR flow and sensitivity, parity replacement, the event
+// character, the XON/XOFF thresholds); Linux ignores those.
 struct ComLineSettings {
     std::int32_t bitsPerSecond = 9600;
     TDataBits dataBits = dbEight;
     TStopBits stopBits = sbOneStopBit;
     TParityBits parity = prNone;
     bool parityCheck = false;
+    bool parityReplace = false;
+    char replaceChar = 0;
     bool discardNull = false;
     bool outCTSFlow = false;
+    bool outDSRFlow = false;
+    bool dsrSensitivity = false;
     TDTRFlowControl controlDTR = dtrDisable;
     TRTSFlowControl controlRTS = rtsDisable;
     bool xonXoffOut = false;
     bool xonXoffIn = false;
+    bool txContinueOnXoff = false;
     char xonChar = 17;
     char xoffChar = 19;
+    char eventChar = 0;
+    std::int32_t xonXoffLimit = 256; // bytes: the input queue size / 4
 };
 
 // The five time-outs in milliseconds, as the device keeps them: all bits set is the largest value.
@@ -60,6 +69,11 @@ public:
     void Purge(bool input, bool output);                        // error 5
     std::int32_t InputCount();                                  // error 10
     ComModemLines ModemLines();                                 // error 11
+
+    // The event thread's work: waits for the given events until StopEvents(), handling each as a port
+    // without handlers does (a query of the line state; received data stays queued for Read).
+    void ServeEvents(TComEvents events);
+    void StopEvents();
 
 private:
     struct State; // the platform's handle and what it must restore on close

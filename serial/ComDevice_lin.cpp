@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <linux/serial.h>
+#include <mutex>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -98,6 +100,10 @@ struct ComDevice::State {
     int savedSerialFlags = 0;
 
     bool lineStatusUnsupported = false;
+
+    std::mutex eventsMutex;
+    std::condition_variable eventsStop;
+    bool eventsStopped = false;
 
     [[noreturn]] void Fail(std::int32_t code, int error) const {
         throw EComPort(code, error, ComErrorHint(error, path), path);
@@ -397,4 +403,20 @@ ComModemLines ComDevice::ModemLines() {
         state_->Fail(CError_ModemStatFailed, errno);
     }
     return {(lines & TIOCM_CTS) != 0, (lines & TIOCM_DSR) != 0, (lines & TIOCM_CD) != 0};
+}
+
+void ComDevice::ServeEvents(TComEvents) {
+    // A port without handlers has no event worth waiting for on a terminal: the wait is for the stop alone.
+    State& s = *state_;
+    std::unique_lock lock(s.eventsMutex);
+    s.eventsStop.wait(lock, [&s] { return s.eventsStopped; });
+}
+
+void ComDevice::StopEvents() {
+    State& s = *state_;
+    {
+        std::lock_guard lock(s.eventsMutex);
+        s.eventsStopped = true;
+    }
+    s.eventsStop.notify_all();
 }

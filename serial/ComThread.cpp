@@ -2,7 +2,8 @@
 
 #include "ComDevice.h"
 
-TComThread::TComThread(ComDevice& device) : device_(device), thread_([this] { Execute(); }) {}
+TComThread::TComThread(ComDevice& device, TComEvents events)
+    : device_(device), events_(events), thread_([this] { Execute(); }) {}
 
 TComThread::~TComThread() {
     Stop();
@@ -10,18 +11,11 @@ TComThread::~TComThread() {
 }
 
 void TComThread::Stop() {
-    {
-        std::lock_guard lock(mutex_);
-        stopped_ = true;
-    }
-    stopSignal_.notify_all();
+    device_.StopEvents();
 }
 
 void TComThread::Execute() {
-    {
-        std::unique_lock lock(mutex_);
-        stopSignal_.wait(lock, [this] { return stopped_; });
-    }
+    device_.ServeEvents(events_);
     try {
         device_.Purge(true, true);
     } catch (const EComPort&) {

@@ -1,16 +1,16 @@
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
 #include <thread>
+
+#include "CPort.h"
 
 class ComDevice;
 
-// The event thread of an open port. With no handlers set there is no event worth waiting for, so it
-// waits for its stop signal alone, reads no data, and purges both device queues as it leaves.
+// The event thread of an open port: it waits for the device's events until stopped, reads no data, and
+// purges both device queues as it leaves.
 class TComThread {
 public:
-    explicit TComThread(ComDevice& device);
+    TComThread(ComDevice& device, TComEvents events);
     ~TComThread(); // stops the thread and waits for its end
     TComThread(const TComThread&) = delete;
     TComThread& operator=(const TComThread&) = delete;
@@ -21,8 +21,6 @@ private:
     void Execute();
 
     ComDevice& device_;
-    std::mutex mutex_;
-    std::condition_variable stopSignal_;
-    bool stopped_ = false;
+    TComEvents events_;
     std::thread thread_;
 };

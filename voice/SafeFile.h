@@ -1,14 +1,26 @@
 #pragma once
 
+// One implementation per platform: SafeFile_lin.cpp (POSIX), SafeFile_win.cpp (Win32, UTF-16 paths).
+
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
 #include <span>
+#include <string>
 #include <system_error>
 
 // Why a save failed, besides the system's own reasons (errno values in the generic category).
 enum class FileSaveError { NotRegularFile = 1 }; // a device, a FIFO or a socket is in the file's place
-const std::error_category& FileSaveErrorCategory();
+
+class FileSaveErrorCategoryType final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "file-save"; }
+    std::string message(int) const override { return "not a regular file"; }
+};
+inline const std::error_category& FileSaveErrorCategory() {
+    static const FileSaveErrorCategoryType category;
+    return category;
+}
 inline std::error_code make_error_code(FileSaveError error) {
     return {static_cast<int>(error), FileSaveErrorCategory()};
 }

@@ -147,3 +147,12 @@ void VoiceBank::CopyImage(VoiceBank& destination, const VoiceBank& source) {
 bool VoiceBank::CompareImages(const VoiceBank& a, const VoiceBank& b) {
     return a.image == b.image;
 }
+
+void VoiceBank::RestoreSlot(std::uint8_t slot, std::span<const std::uint8_t> bytes, std::uint32_t count) {
+    ClearSlot(slot);
+    VoiceSlot& target = slots_->at(slot);
+    count = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>({count, kCapacitySamples, 2 * std::uint64_t(bytes.size())}));
+    std::copy_n(bytes.begin(), ByteLength(count), target.buffer.begin());
+    target.count = count;
+}

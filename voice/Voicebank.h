@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 // The controller's voice memory and the 50 voice slots it is packed from.
 // Sample counts are counts of 4-bit IMA ADPCM codes at 8000 samples per second.
@@ -58,6 +59,9 @@ public:
     std::uint32_t UsedSamples() const;
     void PackImage();
     void UnpackImage(bool fullLayout);
+    // Puts back codes taken from a slot earlier (undo): the first count samples of bytes, packed as in
+    // VoiceSlot. A count above the capacity or beyond bytes is cut to what there is.
+    void RestoreSlot(std::uint8_t slot, std::span<const std::uint8_t> bytes, std::uint32_t count);
 
     static void CopyImage(VoiceBank& destination, const VoiceBank& source);
     static bool CompareImages(const VoiceBank& a, const VoiceBank& b);

@@ -51,6 +51,12 @@ public:
     ImportOutcome Run();
 
 private:
+    void ReportTruncated(std::uint32_t loadedSamples, std::uint32_t fileSamples) {
+        ImportMessage message = ImportMessageFor(ImportMessageKind::Truncated);
+        message.loadedSamples = loadedSamples;
+        message.fileSamples = fileSamples;
+        reporter_.Report(message);
+    }
     ImportOutcome Refuse(ImportMessageKind kind) {
         reporter_.Report(ImportMessageFor(kind));
         return ImportOutcome::Unchanged;
@@ -59,6 +65,7 @@ private:
     std::size_t ReadSome(std::span<std::uint8_t> bytes);
     bool ReadExact(std::uint8_t* bytes, std::size_t n) { return ReadSome(std::span(bytes, n)) == n; }
     bool Skip(std::uint32_t n);
+    std::uint32_t CountRest(std::uint32_t limit);
     bool ShiftIn(FourCC& window, std::uint8_t byte);
     bool ShiftInFromSource(FourCC& window);
     std::optional<std::uint32_t> FindDataSize(bool fmtPadPending);
@@ -124,15 +131,29 @@ ImportOutcome Importer::Run() {
     const std::uint32_t riffLeft = remaining_;
     remaining_ = std::min(remaining_, freeBytes);
     if (*dataSize > freeBytes && !sizeUnfilled) {
-        reporter_.Report(ImportMessageFor(ImportMessageKind::Truncated));
+        ReportTruncated(freeBytes / 2, *dataSize / 2);
         *dataSize = freeBytes;
     }
     bank_.ClearSlot(slot_);
     const std::uint32_t loaded = LoadSamples(std::min(remaining_, *dataSize) / 2);
     if (sizeUnfilled && loaded == freeBytes / 2 && riffLeft >= freeBytes + 2 && ReadExact(block_.data(), 2)) {
-        reporter_.Report(ImportMessageFor(ImportMessageKind::Truncated));
+        // The warning says how long the file is, which only reading it to its end tells.
+        ReportTruncated(loaded, loaded + 1 + CountRest(riffLeft - freeBytes - 2) / 2);
     }
     return ImportOutcome::Loaded;
+}
+
+// Reads on to the end of the stream, at most limit bytes; returns how many there were.
+std::uint32_t Importer::CountRest(std::uint32_t limit) {
+    std::uint32_t counted = 0;
+    while (counted < limit) {
+        const std::size_t n =
+            ReadSome(std::span(block_.data(), std::min<std::size_t>(block_.size(), limit - counted)));
+        counted += static_cast<std::uint32_t>(n);
+        if (n == 0)
+            break;
+    }
+    return counted;
 }
 
 std::size_t Importer::ReadSome(std::span<std::uint8_t> bytes) {
@@ -286,7 +307,7 @@ ImportMessage ImportMessageFor(ImportMessageKind kind) {
         return {kind, "Неверный формат файла", kOpenCaption, false};
     case ImportMessageKind::UnsupportedFormat:
         return {kind,
-                "Неверный формат файла.\nИспользуйте только WAV файл формата: PCM 8000 кГц; 16 "
+                "Неверный формат файла.\nИспользуйте только WAV файл формата: PCM 8000 Гц; 16 "
                 "бит; Моно.",
                 kOpenCaption, false};
     case ImportMessageKind::MemoryFull:

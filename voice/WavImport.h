@@ -25,6 +25,9 @@ struct ImportMessage {
     std::string_view text;    // UTF-8, "\n" breaks lines
     std::string_view caption; // UTF-8
     bool importGoesOn;        // false: the import has ended
+    // Truncated: the samples that are loaded, of those the file holds.
+    std::uint32_t loadedSamples = 0;
+    std::uint32_t fileSamples = 0;
 };
 
 // The message of each kind, with its caption: recordings converted from other formats share them.

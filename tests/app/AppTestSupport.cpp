@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,18 @@ TemporaryWorkingDirectory::TemporaryWorkingDirectory() : previous_(QDir::current
 
 TemporaryWorkingDirectory::~TemporaryWorkingDirectory() {
     QDir::setCurrent(previous_);
+}
+
+TemporaryHome::TemporaryHome() : home_(qgetenv("HOME")), configHome_(qgetenv("XDG_CONFIG_HOME")) {
+    EXPECT_TRUE(QDir(dir_.path()).mkpath("Documents"));
+    qputenv("HOME", dir_.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", FilePath(".config").toLocal8Bit());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, FilePath(".config"));
+}
+
+TemporaryHome::~TemporaryHome() {
+    qputenv("HOME", home_);
+    qputenv("XDG_CONFIG_HOME", configHome_);
 }
 
 QByteArray ReadFileBytes(const QString& path) {

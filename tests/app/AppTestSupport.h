@@ -24,6 +24,20 @@ private:
     QString previous_;
 };
 
+// A fresh home folder with a "Documents" folder for the object's lifetime, so that the program's own
+// settings (the file dialogs' folders) start empty and never touch the user's.
+class TemporaryHome {
+public:
+    TemporaryHome();
+    ~TemporaryHome();
+    QString FilePath(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray home_;
+    QByteArray configHome_;
+};
+
 QByteArray ReadFileBytes(const QString& path);
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
 

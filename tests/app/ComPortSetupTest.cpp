@@ -3,13 +3,17 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -22,6 +26,11 @@
 namespace {
 
 const std::string kMissingPort = "/dev/vp-no-such-port";
+
+void WriteFile(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+}
 
 QStringList ItemsOf(const QComboBox& combo) {
     QStringList items;
@@ -72,7 +81,8 @@ TEST_F(ComPortSetupTest, HasTheCaptionSizeAndControlsOfTheForm) {
     EXPECT_FALSE(dialog.Button2->isDefault());
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Выбор COM порта");
-    EXPECT_EQ(dialog.size(), QSize(193, 105));
+    EXPECT_EQ(dialog.height(), 105);
+    EXPECT_GE(dialog.width(), 193); // wider where the caption or a port's description needs it
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
     EXPECT_EQ(dialog.ComComboBox1->pos(), QPoint(16, 24));
     EXPECT_EQ(dialog.ComComboBox1->width(), 161);
@@ -86,6 +96,35 @@ TEST_F(ComPortSetupTest, HasTheCaptionSizeAndControlsOfTheForm) {
     EXPECT_EQ(dialog.Button2->text(), "Отмена");
     for (const char* name : {"ComComboBox1", "Button1", "Button2"})
         EXPECT_NE(dialog.findChild<QWidget*>(name), nullptr) << name;
+}
+
+// Adapters plugged in or out while the dialog is open show up in its list; the user's pick stays.
+TEST_F(ComPortSetupTest, ShowsWhatEachPortIsAndFollowsAdaptersComingAndGoing) {
+    auto ports = std::make_shared<std::vector<ComPortInfo>>(std::vector<ComPortInfo>{
+        {"ttyUSB0", "FT232R USB UART (FTDI)", true}, {"COM1", "встроенный порт", false}});
+    SetComPortInfoLister([ports](std::vector<ComPortInfo>& list) { list = *ports; });
+    QTemporaryDir dev;
+    port.SetPort("COM1");
+    TFormCOMPortSetup dialog(port, panel, nullptr, dev.path());
+    EXPECT_EQ(ItemsOf(*dialog.ComComboBox1),
+              QStringList({"ttyUSB0 — FT232R USB UART (FTDI)", "COM1 — встроенный порт"}));
+    EXPECT_EQ(dialog.ComComboBox1->Text(), "COM1");
+    Pick(*dialog.ComComboBox1, "ttyUSB0 — FT232R USB UART (FTDI)");
+
+    const auto listChanges = [&](const char* device, int count) {
+        QDeadlineTimer deadline(10000);
+        WriteFile(dev.filePath(device));
+        while (dialog.ComComboBox1->count() != count && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_EQ(dialog.ComComboBox1->count(), count) << device;
+        EXPECT_EQ(dialog.ComComboBox1->Text(), "ttyUSB0");
+    };
+    ports->insert(ports->begin() + 1, {"ttyACM0", "Arduino Uno", true});
+    listChanges("ttyACM0", 3);
+    EXPECT_EQ(dialog.ComComboBox1->itemText(1), "ttyACM0 — Arduino Uno");
+    ports->erase(ports->begin() + 1);
+    QFile::remove(dev.filePath("ttyACM0"));
+    listChanges("other", 2);
 }
 
 TEST_F(ComPortSetupTest, ListsTheSystemsPortsAndSelectsTheCurrentOneWithoutRegardToCase) {
@@ -256,7 +295,8 @@ TEST_F(ComPortSetupTest, AnUnreadablePortListIsReportedAndTheCurrentPortStillSho
     port.SetPort("COM2");
     TFormCOMPortSetup dialog(port, panel);
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(Error().startsWith("Не удалось прочитать список последовательных портов")) << Error().toStdString();
+    EXPECT_TRUE(Error().startsWith("Не удалось прочитать список последовательных портов"))
+        << Error().toStdString();
     EXPECT_EQ(ItemsOf(*dialog.ComComboBox1), QStringList{"COM2"});
     EXPECT_EQ(dialog.ComComboBox1->Text(), "COM2");
 }

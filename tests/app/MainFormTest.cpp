@@ -6,6 +6,7 @@
 #include "tests/support/dialogs/ScriptedDialogs.h"
 #include "tests/support/wav/WavBuilder.h"
 
+#include <QAbstractItemModel>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -13,12 +14,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -75,6 +80,7 @@ protected:
     }
 
     TemporaryWorkingDirectory dir;
+    TemporaryHome home;
     ScriptedDialogs dialogs;
     std::unique_ptr<TForm1> form;
 };
@@ -266,7 +272,15 @@ TEST_F(MainFormTest, ClearingSelectsEventZeroEmptiesTheBankAndKeepsTheFileName) 
     Start();
     PickEvent(9);
     form->StatusPanel(0)->setText("/somewhere/file.vce");
+    dialogs.AnswerNextMessage(QMessageBox::No);
     form->FileNew1->trigger();
+    EXPECT_EQ(form->workingBank.UsedSamples(), 16000u);
+    EXPECT_EQ(form->ComboBoxEvents->currentIndex(), 9);
+    dialogs.messages.clear();
+    dialogs.AnswerNextMessage(QMessageBox::Yes);
+    form->FileNew1->trigger();
+    ExpectOneWarning("Очистка памяти", "Удалить все голосовые сообщения?",
+                     QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(form->ComboBoxEvents->currentIndex(), 0);
     EXPECT_EQ(form->workingBank.UsedSamples(), 0u);
     EXPECT_EQ(form->EditFragmentTime->text(), "0 Сек.");
@@ -274,7 +288,9 @@ TEST_F(MainFormTest, ClearingSelectsEventZeroEmptiesTheBankAndKeepsTheFileName) 
     EXPECT_EQ(form->ProgressBar1->value(), 0);
     EXPECT_EQ(Panel(0), "/somewhere/file.vce");
     EXPECT_EQ(form->workingBank.image[3], 0); // packed: slot 0's entry says no samples
-    EXPECT_TRUE(Messages().empty());
+
+    form->FileNew1->trigger(); // nothing left to lose: no question
+    EXPECT_EQ(Messages().size(), 1u);
 }
 
 TEST_F(MainFormTest, DeletingEmptiesOnlyTheSelectedSlot) {
@@ -346,7 +362,7 @@ TEST_F(MainFormTest, CancellingTheOpenDialogChangesNothing) {
     EXPECT_EQ(Panel(0), "default.vce");
 }
 
-TEST_F(MainFormTest, SavingRightAfterStartOffersDefaultVceAndWritesANewFile) {
+TEST_F(MainFormTest, SavingRightAfterStartOffersNoNameAndWritesANewFile) {
     WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{1, 333}})));
     Start();
     const QString file = Path("new.vce");
@@ -359,8 +375,8 @@ TEST_F(MainFormTest, SavingRightAfterStartOffersDefaultVceAndWritesANewFile) {
     EXPECT_EQ(shown.title, kSaveCaption);
     EXPECT_EQ(shown.filter, "Файлы голосовых сообщений (*.vce)");
     EXPECT_EQ(shown.defaultExt, "vce");
-    EXPECT_EQ(shown.presetFileName, "default.vce");
-    EXPECT_TRUE(Messages().empty()); // a new file: no question
+    EXPECT_EQ(shown.presetFileName, ""); // the autosave is not a name to offer
+    EXPECT_TRUE(Messages().empty());     // a new file: no question
     EXPECT_EQ(ReadFileBytes(file), ReadFileBytes(Path("default.vce")));
     EXPECT_EQ(Panel(0), file);
 
@@ -488,7 +504,7 @@ TEST_F(WavImportTest, ARecordingLoadsIntoTheSelectedEventsSlot) {
     const auto& shown = dialogs.fileDialogs[0];
     EXPECT_EQ(shown.objectName, "OpenDialog1");
     EXPECT_FALSE(shown.save);
-    EXPECT_EQ(shown.title, "Открытие файла");
+    EXPECT_EQ(shown.title, "Открытие файла: Тревога по входу 3");
     EXPECT_EQ(shown.filter,
               "Звуковые файлы (*.wav *.mp3 *.flac *.ogg *.opus *.aif *.aiff);;Звуковые файлы (*.wav)");
     EXPECT_EQ(shown.defaultExt, "wav");
@@ -498,16 +514,20 @@ TEST_F(WavImportTest, ARecordingLoadsIntoTheSelectedEventsSlot) {
     EXPECT_EQ(form->Label3->text(), "Занято: 1,5 Сек.    Свободно: 133,3 Сек.");
 }
 
-TEST_F(WavImportTest, TheDialogOpensWhereTheLastRecordingWasChosen) {
+TEST_F(WavImportTest, EachDialogOpensInTheDocumentsFolderThenWhereItsLastChoiceWasEvenAfterARestart) {
     Start();
     ASSERT_TRUE(QDir().mkdir(Path("recordings")));
     Import(1, Wav("recordings/one.wav", wavtest::CanonicalWav(wavtest::Signal(10))));
     Import(2, Wav("recordings/two.wav", wavtest::CanonicalWav(wavtest::Signal(10))));
     ASSERT_EQ(dialogs.fileDialogs.size(), 2u);
-    EXPECT_EQ(dialogs.fileDialogs[0].initialDir, "");
+    EXPECT_EQ(dialogs.fileDialogs[0].initialDir, home.FilePath("Documents"));
     EXPECT_EQ(dialogs.fileDialogs[1].initialDir, Path("recordings"));
     form->FileOpen1->trigger(); // each dialog remembers its own folder
-    EXPECT_EQ(dialogs.fileDialogs[2].initialDir, "");
+    EXPECT_EQ(dialogs.fileDialogs[2].initialDir, home.FilePath("Documents"));
+    form.reset();
+    Start();
+    Import(3, Wav("recordings/one.wav", wavtest::CanonicalWav(wavtest::Signal(10))));
+    EXPECT_EQ(dialogs.fileDialogs[3].initialDir, Path("recordings"));
 }
 
 TEST_F(WavImportTest, CancellingTheDialogChangesNothing) {
@@ -533,7 +553,7 @@ TEST_F(WavImportTest, RefusedFilesAreExplainedAndLeaveTheSlot) {
         {Wav("short.wav", {'R', 'I', 'F', 'F'}), "Ошибка при открытии файла"},
         {Wav("text.wav", wavtest::Bytes(64, 'x')), "Неверный формат файла"},
         {Wav("unknown.wav", wavtest::WavBuilder().Fmt(unknown).Data(wavtest::Signal(100)).Build()),
-         "Неверный формат файла.\nИспользуйте только WAV файл формата: PCM 8000 кГц; 16 бит; Моно."},
+         "Неверный формат файла.\nИспользуйте только WAV файл формата: PCM 8000 Гц; 16 бит; Моно."},
     };
     for (const Case& c : cases) {
         dialogs.messages.clear();
@@ -561,11 +581,178 @@ TEST_F(WavImportTest, ALongRecordingIsCutToTheFreeMemoryAfterAWarning) {
     Import(6, Wav("long.wav", wavtest::CanonicalWav(wavtest::Signal(20000))));
     ExpectOneWarning(
         "Загрузка звукового фрагмента",
-        "Продолжительность звукового фрагмента превышает допустимое значение.\nФрагмент будет урезан.");
+        "Продолжительность звукового фрагмента превышает допустимое значение.\nФрагмент будет урезан.\n"
+        "Будет загружено 1 с из 2,5 с");
     EXPECT_EQ(form->workingBank.Slot(6).count, 8000u); // the old phrase's room counts as free
     EXPECT_EQ(form->workingBank.FreeSamples(), 0u);
     EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
     EXPECT_EQ(form->ProgressBar1->value(), form->ProgressBar1->maximum());
+}
+
+} // namespace
+
+namespace {
+
+class EditingTest : public WavImportTest {
+protected:
+    VoiceImage Bank() {
+        form->workingBank.PackImage();
+        return form->workingBank.image;
+    }
+};
+
+// Each change is undone and redone, and the event it concerned is shown again.
+TEST_F(EditingTest, EveryChangeToTheBankCanBeUndoneAndRedone) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{0, 8000}, {9, 4000}})));
+    WriteFileBytes(Path("other.vce"), VoiceFileBytes(ImageWithSlots({{2, 100}})));
+    const QString wav = Wav("phrase.wav", wavtest::CanonicalWav(wavtest::Signal(12000)));
+    Start();
+    const VoiceImage atStart = Bank();
+    EXPECT_FALSE(form->EditUndo->isEnabled());
+    struct Change {
+        const char* what;
+        int event;
+        std::function<void()> make;
+    };
+    const Change changes[] = {
+        {"import", 5, [&] { Import(5, wav); }},
+        {"delete", 9, [&] { form->BitBtn2->click(); }},
+        {"clear", 9, [&] { form->FileNew1->trigger(); }},
+        {"open", 4,
+         [&] {
+             dialogs.ChooseNextFile(Path("other.vce"));
+             form->FileOpen1->trigger();
+         }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        PickEvent(change.event);
+        const VoiceImage before = Bank();
+        change.make();
+        const VoiceImage after = Bank();
+        ASSERT_NE(before, after);
+        PickEvent(1);
+        form->EditUndo->trigger();
+        EXPECT_EQ(Bank(), before);
+        EXPECT_EQ(form->ComboBoxEvents->currentIndex(), change.event);
+        form->EditRedo->trigger();
+        EXPECT_EQ(Bank(), after);
+        EXPECT_FALSE(form->EditRedo->isEnabled());
+    }
+    for (int i = 0; i < 4; ++i)
+        form->EditUndo->trigger();
+    EXPECT_EQ(Bank(), atStart);
+    EXPECT_EQ(form->ComboBoxEvents->currentIndex(), 5); // the first change's
+    EXPECT_FALSE(form->EditUndo->isEnabled());
+    PickEvent(9);
+    form->BitBtn2->click(); // a new change drops what was undone
+    EXPECT_FALSE(form->EditRedo->isEnabled());
+}
+
+TEST_F(EditingTest, FarMoreThanFiftyStepsCanBeUndone) {
+    const QString wav = Wav("phrase.wav", wavtest::CanonicalWav(wavtest::Signal(10)));
+    Start();
+    for (int i = 0; i < 60; ++i) {
+        Import(i % 43, wav);
+        form->BitBtn2->click();
+    }
+    int undone = 0;
+    for (; form->EditUndo->isEnabled(); ++undone)
+        form->EditUndo->trigger();
+    EXPECT_GE(undone, 50);
+}
+
+TEST_F(EditingTest, PanelThreeMarksABankThatDiffersFromItsVoiceFile) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{0, 8000}})));
+    Start();
+    EXPECT_EQ(Panel(3), "");
+    form->BitBtn2->click();
+    EXPECT_EQ(Panel(3), "Изменён");
+    EXPECT_EQ(form->StatusPanel(3)->toolTip(),
+              "Голосовые сообщения изменены и отличаются от файла «default.vce»");
+    form->EditUndo->trigger(); // as the file holds it again
+    EXPECT_EQ(Panel(3), "");
+    form->EditRedo->trigger();
+    dialogs.ChooseNextFile(Path("saved.vce"));
+    form->FileSave1->trigger();
+    EXPECT_EQ(Panel(3), "");
+    form->EditUndo->trigger();
+    EXPECT_EQ(Panel(3), "Изменён");
+    dialogs.ChooseNextFile(Path("saved.vce"));
+    form->FileOpen1->trigger();
+    EXPECT_EQ(Panel(3), "");
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(EditingTest, TheOpenListShowsEachPhrasesDurationAndGreysEventsWithoutOne) {
+    WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{3, 14400}, {42, 4}})));
+    Start();
+    const QAbstractItemModel& model = *form->ComboBoxEvents->model();
+    const QVariant grey = QVariant(form->ComboBoxEvents->palette().brush(QPalette::Disabled, QPalette::Text));
+    const auto item = [&](int row, int role) { return model.data(model.index(row, 0), role); };
+    EXPECT_EQ(item(3, Qt::ToolTipRole), "1,8 с");
+    EXPECT_EQ(item(42, Qt::ToolTipRole), "0,0005 с");
+    EXPECT_EQ(item(4, Qt::ToolTipRole), "0 с");
+    EXPECT_FALSE(item(3, Qt::ForegroundRole).isValid());
+    EXPECT_EQ(item(4, Qt::ForegroundRole), grey);
+    EXPECT_EQ(item(3, Qt::DisplayRole), "Тревога по входу 1");
+
+    PickEvent(3);
+    form->BitBtn2->click();
+    EXPECT_EQ(item(3, Qt::ToolTipRole), "0 с");
+    EXPECT_EQ(item(3, Qt::ForegroundRole), grey);
+    EXPECT_EQ(form->ComboBoxEvents->currentText(), "Тревога по входу 1");
+}
+
+// Keys reach the window as the user types them; the actions and buttons that they reach are recorded
+// and held back, so that nothing runs.
+class ShortcutTest : public EditingTest, public QObject {
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (event->type() != QEvent::Shortcut)
+            return false;
+        reached.push_back(target->objectName());
+        return true;
+    }
+
+    std::vector<QString> reached;
+};
+
+TEST_F(ShortcutTest, KeysReachTheirActionsAndTheMenusTheirAccessKeys) {
+    Start();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    struct Key {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* target;
+    };
+    const Key keys[] = {
+        {Qt::Key_O, Qt::ControlModifier, "FileOpen1"}, {Qt::Key_S, Qt::ControlModifier, "FileSave1"},
+        {Qt::Key_N, Qt::ControlModifier, "FileNew1"},  {Qt::Key_I, Qt::ControlModifier, "BitBtn1"},
+        {Qt::Key_Delete, Qt::NoModifier, "BitBtn2"},   {Qt::Key_F9, Qt::NoModifier, "Programm"},
+        {Qt::Key_F10, Qt::NoModifier, "ReadConf"},     {Qt::Key_F11, Qt::NoModifier, "CompareConf"},
+        {Qt::Key_Z, Qt::ControlModifier, "EditUndo"},  {Qt::Key_Y, Qt::ControlModifier, "EditRedo"},
+    };
+    for (QObject* target : form->findChildren<QObject*>())
+        target->installEventFilter(this);
+    form->EditUndo->setEnabled(true); // a disabled action takes no keys
+    form->EditRedo->setEnabled(true);
+    for (const Key& key : keys) {
+        reached.clear();
+        QTest::keyClick(form.get(), key.key, key.modifiers);
+        EXPECT_EQ(reached, std::vector<QString>{QString::fromUtf8(key.target)}) << key.target;
+    }
+    for (QObject* target : form->findChildren<QObject*>())
+        target->removeEventFilter(this);
+
+    const auto key = Qt::Key(QChar(u'Ф').unicode()); // Alt+Ф
+    QTest::sendKeyEvent(QTest::Press, form.get(), key, QStringLiteral("ф"), Qt::AltModifier);
+    QTest::sendKeyEvent(QTest::Release, form.get(), key, QStringLiteral("ф"), Qt::AltModifier);
+    QMenu* file = form->menuBar()->actions()[0]->menu();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }));
+    file->close();
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -54,6 +55,19 @@ TEST_F(StartupTest, OnlyOneCopyRunsInAWorkingFolder) {
     const SingleInstance first(runtime.path(), kTitle);
     EXPECT_FALSE(SingleInstance(otherRuntime.path(), kTitle).IsFirst());
     EXPECT_TRUE(SingleInstance(otherRuntime.path(), kTitle, otherFolder.path()).IsFirst());
+}
+
+TEST_F(StartupTest, EachLaterStartKnocksOnTheRunningCopy) {
+    SingleInstance first(runtime.path(), kTitle);
+    int knocks = 0;
+    first.OnLaterStart([&knocks] { ++knocks; });
+    for (int expected = 1; expected <= 2; ++expected) {
+        EXPECT_FALSE(SingleInstance(runtime.path(), kTitle).IsFirst());
+        QDeadlineTimer deadline(10000);
+        while (knocks < expected && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_EQ(knocks, expected);
+    }
 }
 
 TEST_F(StartupTest, AFolderWhereNoLockCanBeMadeDoesNotKeepTheUserOut) {

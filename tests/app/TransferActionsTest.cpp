@@ -7,8 +7,10 @@
 #include "app/TerminationSignals.h"
 #include "emulator/ControllerEmulator.h"
 #include "link/ReadWriteAction.h"
+#include "tests/support/dialogs/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -164,6 +166,54 @@ TEST_F(TransferActions, ACancelClosesTheDialogAtOnceAndTheActionComesBack) {
     EXPECT_FALSE(user.clickedClose);
     EXPECT_EQ(user.closing.caption, "Передача данных прервана пользователем");
     EXPECT_TRUE(form.CompareConf->isEnabled());
+}
+
+// Unsaved changes are replaced by a read only when the user agrees; a read can be undone.
+TEST_F(TransferActions, AReadOverUnsavedChangesAsksFirstAndCanBeUndone) {
+    ScriptedDialogs dialogs;
+    form.ComboBoxEvents->setCurrentIndex(7);
+    form.BitBtn2->click();
+    const std::vector<std::uint32_t> changed = SlotCounts();
+    dialogs.AnswerNextMessage(QMessageBox::No);
+    form.ReadConf->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Голосовые сообщения заменятся считанными из контроллера. Продолжить?");
+    EXPECT_EQ(dialogs.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_TRUE(controller.Transcript().empty());
+    EXPECT_EQ(SlotCounts(), changed);
+
+    VoiceBank controllerBank;
+    FillSlot(controllerBank, 3, 800);
+    controllerBank.PackImage();
+    controller.WriteMemory(0, controllerBank.image);
+    dialogs.AnswerNextMessage(QMessageBox::Yes);
+    EXPECT_EQ(Run(*form.ReadConf).caption, "Голосовые сообщения считаны");
+    EXPECT_EQ(form.workingBank.Slot(3).count, 800u);
+    form.EditUndo->trigger();
+    EXPECT_EQ(SlotCounts(), changed);
+    form.EditRedo->trigger();
+    EXPECT_EQ(form.workingBank.Slot(3).count, 800u);
+}
+
+// A programming that stops part-way leaves the controller with part of a bank until one succeeds; a
+// failure before anything was written changes nothing.
+TEST_F(TransferActions, AnIncompleteBankInTheControllerIsShownUntilTheNextWholeProgramming) {
+    form.show();
+    const QSize normal = form.size();
+    const auto notice = [&] { return form.LabelIncompleteBank->isVisible(); };
+    controller.InjectFault({Stage::WriteBlock, FaultKind::Status1, 300});
+    EXPECT_EQ(Run(*form.Programm).colour, kRed);
+    EXPECT_TRUE(notice());
+    EXPECT_EQ(form.height(), normal.height() + form.LabelIncompleteBank->height() + 4);
+    EXPECT_LE(form.LabelIncompleteBank->sizeHint().width(), form.LabelIncompleteBank->width());
+    controller.InjectFault({Stage::Identification, FaultKind::WrongEcho, emulator::kAnyBlock});
+    Run(*form.Programm);
+    EXPECT_TRUE(notice());
+    controller.ClearFaults();
+    EXPECT_EQ(Run(*form.Programm).caption, "Программирование завершено успешно");
+    EXPECT_FALSE(notice());
+    EXPECT_EQ(form.size(), normal);
 }
 
 // The window must not pack and save the bank while the worker still uses it.

@@ -97,7 +97,7 @@ TEST_F(WindowLayoutTest, TheEventListHoldsThe43Events) {
     EXPECT_EQ(events->itemText(1), "Переход в режим \"НАБЛЮДЕНИЕ\"");
     EXPECT_EQ(events->itemText(10), "Тревога по входу 8");
     EXPECT_EQ(events->itemText(18), "Вступительная фраза после введения пароля");
-    EXPECT_EQ(events->itemText(33), "Вступительная фраза при выбора номера реле");
+    EXPECT_EQ(events->itemText(33), "Вступительная фраза при выборе номера реле");
     EXPECT_EQ(events->itemText(34), "Вступительная фраза при смене режима (ОХРАНА/НАБЛЮДЕНИЕ)");
     EXPECT_EQ(events->itemText(35), "Имя 1-го пользователя");
     EXPECT_EQ(events->itemText(42), "Имя 8-го пользователя");
@@ -177,29 +177,34 @@ TEST_F(WindowLayoutTest, TheCompareButtonKeepsItsOwnTooltipThroughTransfers) {
 
 TEST_F(WindowLayoutTest, MenusInOrder) {
     const QList<QAction*> menus = form->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 4);
-    const auto texts = [](const QList<QAction*>& actions) {
+    ASSERT_EQ(menus.size(), 5);
+    const auto texts = [](const QList<QAction*>& actions) { // as shown, the access keys underlined
         QStringList list;
         for (QAction* action : actions)
-            list << (action->isSeparator() ? QStringLiteral("-") : action->text());
+            list << (action->isSeparator() ? QStringLiteral("-") : QString(action->text()).remove('&'));
         return list;
     };
-    EXPECT_EQ(texts(menus), QStringList({"Файл", "Настройка", "Контроллер", "?"}));
+    EXPECT_EQ(texts(menus), QStringList({"Файл", "Правка", "Настройка", "Контроллер", "?"}));
     EXPECT_EQ(texts(menus[0]->menu()->actions()),
               QStringList({"Очистить память", "Открыть файл голосовых сообщений...",
                            "Сохранить голосовые сообщения в файл...", "Сохранить фрагмент в WAV...",
                            "Озвучить пустые события", "-", "Закрыть          Alt+F4"}));
     EXPECT_EQ(menus[0]->menu()->actions()[0], form->FileNew1);
-    EXPECT_EQ(texts(menus[1]->menu()->actions()), QStringList({"COM порт..."}));
-    EXPECT_EQ(texts(menus[2]->menu()->actions()),
+    EXPECT_EQ(texts(menus[1]->menu()->actions()), QStringList({"Отменить", "Повторить"}));
+    EXPECT_EQ(menus[1]->menu()->actions()[0], form->EditUndo);
+    EXPECT_EQ(texts(menus[2]->menu()->actions()), QStringList({"COM порт..."}));
+    EXPECT_EQ(texts(menus[3]->menu()->actions()),
               QStringList({"Программировать", "Считать", "Сравнить", "-", "Только занятая память"}));
-    EXPECT_EQ(menus[2]->menu()->actions()[2], form->CompareConf);
-    EXPECT_EQ(menus[2]->menu()->actions()[4], form->UsedOnly);
+    EXPECT_EQ(menus[3]->menu()->actions()[2], form->CompareConf);
+    EXPECT_EQ(menus[3]->menu()->actions()[4], form->UsedOnly);
     EXPECT_TRUE(form->UsedOnly->isCheckable());
-    EXPECT_EQ(texts(menus[3]->menu()->actions()), QStringList({"О программе..."}));
+    EXPECT_EQ(texts(menus[4]->menu()->actions()), QStringList({"О программе..."}));
 }
 
 TEST_F(WindowLayoutTest, StatusBarHasFourPanels) {
+    // Panel 3 also holds the mark of a changed bank whole.
+    EXPECT_GE(form->StatusPanel(3)->contentsRect().width(),
+              form->StatusPanel(3)->fontMetrics().horizontalAdvance(kChangedMark));
     const QList<QLabel*> panels =
         form->StatusBar1->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
     ASSERT_EQ(panels.size(), 4);
@@ -207,7 +212,7 @@ TEST_F(WindowLayoutTest, StatusBarHasFourPanels) {
     const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignLeft};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(panels[i], form->StatusPanel(i));
-        EXPECT_EQ(panels[i]->width(), widths[i]);
+        EXPECT_EQ(panels[i]->width(), i < 3 ? widths[i] : std::max(widths[i], panels[i]->width()));
         EXPECT_EQ(panels[i]->alignment() & Qt::AlignHorizontal_Mask, alignments[i]);
     }
     EXPECT_FALSE(form->StatusBar1->isSizeGripEnabled());

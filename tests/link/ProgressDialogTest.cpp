@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,35 @@ TEST_F(ProgressDialog, AMessageTooLongForTwoLinesMakesTheDialogTallerNotCut) {
     EXPECT_EQ(dialog.Button1->y(), 80 + extra);
     EXPECT_EQ(dialog.CompareConfCheckBox->y(), 88 + extra);
     EXPECT_EQ(dialog.Bevel1->height(), dialog.height());
+}
+
+// The bar tells the percent done; the time left once two seconds of a pass have given its pace, again
+// for the read-back pass, which starts the bar from nothing.
+TEST_F(ProgressDialog, TheBarShowsThePercentDoneAndThenTheTimeLeft) {
+    using namespace std::chrono_literals;
+    dialog.ProgressBar->setMaximum(1000);
+    const auto start = std::chrono::steady_clock::now();
+    struct Step {
+        int value;
+        std::chrono::milliseconds at;
+        const char* text;
+    };
+    const Step steps[] = {
+        {0, 0ms, "0%"},
+        {100, 1000ms, "10%"},
+        {200, 2000ms, "20%, осталось 8 с"},
+        {10, 2500ms, "1%"},
+        {20, 4500ms, "2%, осталось 3 мин 16 с"},
+        {1000, 9000ms, "100%"},
+    };
+    for (const Step& step : steps) {
+        {
+            const QSignalBlocker atThisTimeOnly(dialog.ProgressBar);
+            dialog.ProgressBar->setValue(step.value);
+        }
+        dialog.ShowProgress(step.value, start + step.at);
+        EXPECT_EQ(dialog.ProgressBar->text(), QString::fromUtf8(step.text)) << step.value;
+    }
 }
 
 } // namespace

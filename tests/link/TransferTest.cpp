@@ -165,14 +165,14 @@ TEST_F(Transfer, ComparingNeverChangesTheWorkingBank) {
     const std::vector<std::uint8_t> packed = PackedImage();
     controller.WriteMemory(0, packed);
     DialogState end = Run(TransferMode::Compare);
-    EXPECT_EQ(end.caption, "Сообщеня контроллера аналогичны текущим");
+    EXPECT_EQ(end.caption, "Сообщения контроллера аналогичны текущим");
     EXPECT_EQ(end.colour, kBlue);
 
     const std::uint8_t changed[] = {static_cast<std::uint8_t>(packed[300000] ^ 0x10)};
     controller.WriteMemory(300000, changed);
     user.Reset();
     end = Run(TransferMode::Compare);
-    EXPECT_EQ(end.caption, "Сообщеня контроллера отличаются от текущих");
+    EXPECT_EQ(end.caption, "Сообщения контроллера отличаются от текущих");
     EXPECT_EQ(end.colour, kRed);
     EXPECT_EQ(Image(working), packed);
     EXPECT_EQ(controller.Count().writeBlocks, 0);

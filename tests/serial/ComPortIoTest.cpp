@@ -90,6 +90,7 @@ TEST_F(PtyPortTest, AReadReturnsAsSoonAsTheCountHasArrived) {
 }
 
 TEST_F(PtyPortTest, TheDefaultTimeoutsReturnAtOnceWithWhatIsQueued) {
+    SKIP_UNDER_WINE("never ends an overlapped read whose interval time-out is MAXDWORD");
     TComTimeouts defaults;
     port.SetTimeouts(defaults);
     EXPECT_EQ(port.Timeouts().ReadInterval(), -1);
@@ -107,6 +108,7 @@ TEST_F(PtyPortTest, TheDefaultTimeoutsReturnAtOnceWithWhatIsQueued) {
 }
 
 TEST_F(PtyPortTest, ReadIntervalMinusOneWithATotalWaitsForTheTotal) {
+    SKIP_UNDER_WINE("never ends an overlapped read whose interval time-out is MAXDWORD");
     port.Timeouts().SetReadInterval(-1); // the largest interval: only the total ends the read
     OpenPort();
     ASSERT_TRUE(pty.Write("a", 1));
@@ -146,7 +148,11 @@ TEST_F(PtyPortTest, AWriteAfterAHangUpRaises) {
     pty.HangUp();
     const EComPort e = RaisedBy([&] { port.Write("x", 1); });
     EXPECT_EQ(e.ErrorCode(), 2);
+#ifdef _WIN32
+    EXPECT_GT(e.OsErrorCode(), 0); // the driver's choice: ERROR_GEN_FAILURE, ERROR_NOT_READY, ...
+#else
     EXPECT_EQ(e.OsErrorCode(), EIO);
+#endif
     EXPECT_NE(std::string(e.what()).find("прервана"), std::string::npos);
 }
 
@@ -165,6 +171,7 @@ TEST_F(PtyPortTest, AWriteEndsAtItsTimeoutWhenThePeerTakesNothing) {
 }
 
 TEST_F(PtyPortTest, ClearBufferDiscardsReceivedBytesOnlyWhenAsked) {
+    SKIP_UNDER_WINE("empties a pseudo-terminal's receive queue on a purge of the transmit queue");
     port.Timeouts().SetReadTotalConstant(50);
     port.Timeouts().SetReadTotalMultiplier(0);
     OpenPort();
@@ -181,6 +188,7 @@ TEST_F(PtyPortTest, ClearBufferDiscardsReceivedBytesOnlyWhenAsked) {
 }
 
 TEST_F(PtyPortTest, DiscardNullDropsReceivedZeroBytes) {
+    SKIP_UNDER_WINE("ignores the line state's fNull: received NUL bytes are kept");
     port.SetDiscardNull(true);
     port.Timeouts().SetReadTotalConstant(100);
     OpenPort();

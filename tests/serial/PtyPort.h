@@ -9,6 +9,15 @@
 #include "controller/ControllerLine.h"
 #include "serial/CPort.h"
 
+#ifdef _WIN32
+#include "Wine.h"
+#define SKIP_UNDER_WINE(reason)                                                                              \
+    if (RunningUnderWine())                                                                                  \
+    GTEST_SKIP() << "Wine " << reason
+#else
+#define SKIP_UNDER_WINE(reason) static_cast<void>(0)
+#endif
+
 // A port set up as the main window sets up its own, on the slave side of a pseudo-terminal.
 class PtyPortTest : public ::testing::Test {
 protected:

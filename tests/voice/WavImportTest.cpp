@@ -136,7 +136,9 @@ TEST_F(WavImportTest, UnfilledDataSizeLongerThanTheFreeCapacityIsCutWithTheWarni
     FillSlot(0, kCapacitySamples - static_cast<std::uint32_t>(fits.size()));
     EXPECT_EQ(Import(WavBuilder().Fmt().Data(samples, 0xFFFFFFFF).RiffSize(0xFFFFFFFF).Build()),
               ImportOutcome::Loaded);
-    EXPECT_EQ(reporter.Kinds(), std::vector{ImportMessageKind::Truncated});
+    ASSERT_EQ(reporter.Kinds(), std::vector{ImportMessageKind::Truncated});
+    EXPECT_EQ(reporter.messages[0].loadedSamples, fits.size()); // read to the end to say how long it is
+    EXPECT_EQ(reporter.messages[0].fileSamples, samples.size());
     ExpectSlotHolds(fits);
     EXPECT_EQ(bank->FreeSamples(), 0u);
 
@@ -246,7 +248,7 @@ TEST_F(WavImportTest, MessagesReadAsTheUserSeesThem) {
     Import(Truncated(wavtest::CanonicalWav(samples), 3));
     ASSERT_EQ(reporter.messages.size(), 2U);
     EXPECT_EQ(reporter.messages[0].text, "Неверный формат файла.\nИспользуйте только WAV файл формата: "
-                                         "PCM 8000 кГц; 16 бит; Моно.");
+                                         "PCM 8000 Гц; 16 бит; Моно.");
     EXPECT_EQ(reporter.messages[1].text, "Ошибка при открытии файла");
 }
 
@@ -258,6 +260,8 @@ TEST_F(WavImportTest, LongerThanTheFreeCapacityIsTruncatedOnce) {
     ASSERT_EQ(reporter.Kinds(), std::vector{ImportMessageKind::Truncated});
     EXPECT_TRUE(reporter.messages[0].importGoesOn);
     EXPECT_EQ(reporter.messages[0].caption, "Загрузка звукового фрагмента");
+    EXPECT_EQ(reporter.messages[0].loadedSamples, free);
+    EXPECT_EQ(reporter.messages[0].fileSamples, samples.size());
     ExpectSlotHolds(std::span(samples).first(free));
     EXPECT_EQ(bank->FreeSamples(), 0U);
 }

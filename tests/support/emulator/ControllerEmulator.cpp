@@ -90,6 +90,7 @@ struct ControllerEmulator::Impl {
     std::vector<std::uint8_t> transcript;
     std::size_t transcriptCapacity;
     std::atomic<bool> paced;
+    const bool breaksMayBeIgnored;
     std::optional<Stage> held;
     int releaseEvent = -1; // written by Release, so that a held answer goes
 
@@ -123,7 +124,7 @@ struct ControllerEmulator::Impl {
 
 ControllerEmulator::Impl::Impl(const Options& options)
     : memory(kMemorySize, options.memoryFill), transcriptCapacity(options.transcriptCapacity),
-      paced(options.paced) {
+      paced(options.paced), breaksMayBeIgnored(options.breaksMayBeIgnored) {
     SetFirmware(options.firmware);
     transcript.reserve(transcriptCapacity);
     stopEvent = eventfd(0, EFD_CLOEXEC);
@@ -200,6 +201,9 @@ bool ControllerEmulator::Impl::Take(std::span<const std::uint8_t> chunk, Clock::
         if (!assembler.Pending()) {
             if (tcgetattr(pty.MasterFd(), &frameLine) != 0) {
                 frameLine = termios{};
+            }
+            if (breaksMayBeIgnored) {
+                frameLine.c_iflag &= ~IGNBRK;
             }
             frameSpeed = LineSpeed(frameLine);
         }

@@ -40,6 +40,9 @@ struct Options {
     std::uint8_t memoryFill = 0xFF;    // the memory the emulator starts with
     bool paced = false;                // see SetPaced
     std::size_t transcriptCapacity = 2u << 20;
+    // Takes a line that ignores breaks (IGNBRK) as raw: Wine's serial ports set it, and it drops break
+    // conditions only, never a data byte.
+    bool breaksMayBeIgnored = false;
 };
 
 class ControllerEmulator {

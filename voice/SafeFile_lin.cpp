@@ -8,29 +8,10 @@
 #include <string>
 #include <sys/stat.h>
 
-#ifdef _WIN32
-#include <io.h>
-#else
 #include <unistd.h>
-#endif
 
 namespace {
 
-#ifdef _WIN32
-long long WriteSome(int fd, const std::uint8_t* bytes, std::size_t n) {
-    return _write(fd, bytes, static_cast<unsigned>(std::min<std::size_t>(n, 1U << 30)));
-}
-bool Sync(int fd) {
-    return _commit(fd) == 0;
-}
-int Close(int fd) {
-    return _close(fd);
-}
-bool TakeOverMode(const std::filesystem::path&, int) {
-    return true;
-}
-void SyncDirectory(const std::filesystem::path&) {}
-#else
 long long WriteSome(int fd, const std::uint8_t* bytes, std::size_t n) {
     return ::write(fd, bytes, n);
 }
@@ -55,7 +36,6 @@ void SyncDirectory(const std::filesystem::path& folder) {
         ::close(fd);
     }
 }
-#endif
 
 std::error_code LastError() {
     return {errno, std::generic_category()};
@@ -112,11 +92,7 @@ std::error_code CheckReplaceable(const std::filesystem::path& target) {
     if (status.type() != std::filesystem::file_type::regular) {
         return make_error_code(FileSaveError::NotRegularFile);
     }
-#ifdef _WIN32
-    if (_waccess(target.c_str(), 2) != 0) {
-#else
     if (::access(target.c_str(), W_OK) != 0) {
-#endif
         return LastError();
     }
     return {};
@@ -137,18 +113,7 @@ std::error_code WriteContents(int fd, const std::filesystem::path& target,
     return error;
 }
 
-class FileSaveCategory final : public std::error_category {
-public:
-    const char* name() const noexcept override { return "file-save"; }
-    std::string message(int) const override { return "not a regular file"; }
-};
-
 } // namespace
-
-const std::error_category& FileSaveErrorCategory() {
-    static const FileSaveCategory category;
-    return category;
-}
 
 bool WriteFileSafely(const std::filesystem::path& path,
                      std::initializer_list<std::span<const std::uint8_t>> parts, std::error_code& reason) {
