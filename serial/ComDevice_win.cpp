@@ -54,7 +54,7 @@ struct ComDevice::State {
     std::string portName;
 
     [[noreturn]] void Fail(std::int32_t code, DWORD error) const {
-        throw EComPort(code, static_cast<std::int32_t>(error), ComErrorHint(error, portName));
+        throw EComPort(code, static_cast<std::int32_t>(error), ComErrorHint(error, portName), portName);
     }
     DWORD Transfer(bool write, void* buffer, std::int32_t count, std::int32_t errorCode);
     void HandleEvents(DWORD happened);

@@ -50,8 +50,7 @@ TEST(ComPortOpen, AMissingPortFailsWithAHint) {
     } catch (const EComPort& e) {
         EXPECT_EQ(e.ErrorCode(), 1);
         EXPECT_EQ(e.OsErrorCode(), ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(std::string(e.what()).rfind(
-                      "Unable to open com port (win error code: 2)\nПорт COM99 не найден.", 0),
+        EXPECT_EQ(std::string(e.what()).rfind("Не удалось открыть порт COM99 [2]\nПорт COM99 не найден.", 0),
                   0U)
             << e.what();
     }
