@@ -94,6 +94,12 @@ private:
     std::string message_;
 };
 
+// What a system error number of EComPort says about the device. Gone: it went away while the port was
+// open (unplugged, hung up, a stale handle), so opening the port again may find it back. Missing: no
+// device answers to the port's name.
+bool ComDeviceGone(std::int32_t osErrorCode);
+bool ComDeviceMissing(std::int32_t osErrorCode);
+
 class TCustomComPort;
 
 // The four settings objects below belong to a port (or to nobody, as a value to assign from).

@@ -1,5 +1,8 @@
 #include "ComErrorHint_lin.h"
 
+#include "CPort.h"
+#include "WindowHolder_lin.h"
+
 #include <cerrno>
 #include <grp.h>
 #include <sys/stat.h>
@@ -31,6 +34,9 @@ std::string ComErrorHint(int error, const std::string& devicePath) {
                " (sudo usermod -aG " + group + " $USER) и войдите в систему заново.";
     }
     case EBUSY:
+        if (WindowHoldsDevice(devicePath))
+            return "Порт открыт окном «Программатор голосовых сообщений»: закройте его или выберите другой "
+                   "порт";
         return "Порт " + devicePath +
                " занят другой программой (например, ModemManager). Закройте её и повторите попытку.";
     case ENOENT:
@@ -46,4 +52,13 @@ std::string ComErrorHint(int error, const std::string& devicePath) {
     default:
         return {};
     }
+}
+
+bool ComDeviceGone(std::int32_t osErrorCode) {
+    // A hang-up reaches the callers as EIO.
+    return osErrorCode == EIO || osErrorCode == ENXIO || osErrorCode == ENODEV || osErrorCode == EBADF;
+}
+
+bool ComDeviceMissing(std::int32_t osErrorCode) {
+    return osErrorCode == ENOENT || osErrorCode == ENODEV || osErrorCode == ENXIO;
 }

@@ -1,5 +1,7 @@
 #include "ComErrorHint_win.h"
 
+#include "CPort.h"
+
 #include <windows.h>
 
 std::string ComErrorHint(unsigned long error, const std::string& portName) {
@@ -24,4 +26,24 @@ std::string ComErrorHint(unsigned long error, const std::string& portName) {
     default:
         return {};
     }
+}
+
+bool ComDeviceGone(std::int32_t osErrorCode) {
+    switch (static_cast<unsigned long>(osErrorCode)) {
+    case ERROR_INVALID_HANDLE:
+    case ERROR_GEN_FAILURE:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_COMMAND:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_OPERATION_ABORTED:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ComDeviceMissing(std::int32_t osErrorCode) {
+    const auto error = static_cast<unsigned long>(osErrorCode);
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }

@@ -20,6 +20,8 @@
 
 #include "PseudoTerminal.h"
 #include "app/ComPortSetup.h"
+#include "app/Dialogs.h"
+#include "app/SingleInstance.h"
 #include "link/ComComboBox.h"
 #include "tests/support/dialogs/ScriptedDialogs.h"
 
@@ -300,3 +302,41 @@ TEST_F(ComPortSetupTest, AnUnreadablePortListIsReportedAndTheCurrentPortStillSho
     EXPECT_EQ(ItemsOf(*dialog.ComComboBox1), QStringList{"COM2"});
     EXPECT_EQ(dialog.ComComboBox1->Text(), "COM2");
 }
+
+// The window is found through its lock and the process's descriptors, which Linux shows.
+#ifndef _WIN32
+namespace {
+
+// The window's own copy holds the port: another program that wants it is told which one, not "ModemManager".
+TEST(BusyPort, APortHeldByTheWindowSaysSo) {
+    QTemporaryDir runtime;
+    QTemporaryDir folder;
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    PseudoTerminal pty;
+    TComPort windowPort;
+    windowPort.SetPort(pty.SlavePath());
+    windowPort.Open();
+    TComPort other;
+    other.SetPort(pty.SlavePath());
+    const auto messageOfOpen = [&] {
+        try {
+            other.Open();
+        } catch (const EComPort& error) {
+            return std::string(error.what());
+        }
+        return std::string("opened");
+    };
+    const std::string windowHolds = "Порт открыт окном «Программатор голосовых сообщений»: закройте его или "
+                                    "выберите другой порт";
+    EXPECT_EQ(messageOfOpen().find(windowHolds), std::string::npos);
+    {
+        const SingleInstance window(SingleInstance::DefaultDirectory(), kApplicationTitle, folder.path());
+        ASSERT_TRUE(window.IsFirst());
+        EXPECT_NE(messageOfOpen().find(windowHolds), std::string::npos) << messageOfOpen();
+    }
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+}
+
+} // namespace
+#endif
