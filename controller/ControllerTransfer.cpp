@@ -17,7 +17,7 @@ class ControllerTransfer {
 public:
     ControllerTransfer(TComPort& port, const TransferImages& images, TransferView& view,
                        TransferOptions options)
-        : protocol_(port, view), images_(images), view_(view), options_(options) {}
+        : port_(port), protocol_(port, view), images_(images), view_(view), options_(options) {}
 
     TransferResult Read() {
         if (!ReadIntoScratch())
@@ -28,8 +28,7 @@ public:
 
     TransferResult Program() {
         view_.OfferReadBack();
-        view_.SetActionCaption("Идентификация...");
-        if (protocol_.Identify() != 0)
+        if (Identify() != 0)
             return {};
         view_.SetActionCaption("Программирование голосовых сообщений...");
         view_.MemoryBeingWritten(true);
@@ -47,8 +46,7 @@ public:
     }
 
     TransferResult Compare() {
-        view_.SetActionCaption("Идентификация...");
-        if (protocol_.Identify() != 0)
+        if (Identify() != 0)
             return {};
         view_.SetActionCaption("Чтение голосовых сообщений...");
         protocol_.EnterProgrammingMode();
@@ -69,11 +67,25 @@ public:
     }
 
 private:
+    // The first exchange of a transfer tells whether the line still leads to a device: one that went
+    // away since the port was opened (an adapter re-plugged unnoticed) is opened again, once and quietly.
+    std::int32_t Identify() {
+        view_.SetActionCaption("Идентификация...");
+        try {
+            return protocol_.Identify();
+        } catch (const EComPort& error) {
+            if (!ComDeviceGone(error.OsErrorCode()))
+                throw;
+        }
+        port_.Close();
+        port_.Open();
+        return protocol_.Identify();
+    }
+
     // Identification, programming mode and the memory into the scratch image; false when any of them
     // failed (the reason is already shown).
     bool ReadIntoScratch() {
-        view_.SetActionCaption("Идентификация...");
-        if (protocol_.Identify() != 0)
+        if (Identify() != 0)
             return false;
         view_.SetActionCaption("Чтение голосовых сообщений...");
         protocol_.EnterProgrammingMode();
@@ -96,6 +108,7 @@ private:
         return result;
     }
 
+    TComPort& port_;
     ControllerProtocol protocol_;
     const TransferImages& images_;
     TransferView& view_;
@@ -107,16 +120,17 @@ private:
 TransferResult RunControllerTransfer(TransferMode mode, TComPort& port, const TransferImages& images,
                                      TransferView& view, TransferOptions options) {
     ControllerTransfer transfer(port, images, view, options);
-    // The adapter may have been plugged back in since the line failed: one quiet try to open it again.
-    // Should that fail too, the port is closed and the transfer says so.
-    if (port.LineFailed()) {
+    // A port that was busy or missing when it was chosen may be there by now, and an adapter may have
+    // been plugged back in since the line failed: open it first.
+    if (!port.Connected() || port.LineFailed()) {
         try {
             port.Open();
-        } catch (const EComPort&) {
+        } catch (const EComPort& error) {
+            return transfer.Show(TransferOutcome::PortFailed, ComDeviceMissing(error.OsErrorCode())
+                                                                  ? "Указанный COM порт не найден"
+                                                                  : error.what());
         }
     }
-    if (!port.Connected())
-        return transfer.Show(TransferOutcome::PortFailed, "Указанный COM порт не найден");
     try {
         switch (mode) {
         case TransferMode::Read:

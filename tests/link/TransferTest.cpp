@@ -4,6 +4,7 @@
 #include "ProgressDialogUser.h"
 #include "controller/ControllerLine.h"
 #include "emulator/ControllerEmulator.h"
+#include "emulator/PatientLine.h"
 #include "link/ReadWriteAction.h"
 #include "serial/CPort.h"
 #include "voice/Voicebank.h"
@@ -34,6 +35,7 @@ class Transfer : public ::testing::Test {
 protected:
     Transfer() {
         SetUpControllerLine(port);
+        GiveTheEmulatorTime(port);
         port.SetPort(controller.SlavePath());
         port.Open();
         Record(working, 0, 20000, 1);
@@ -84,8 +86,9 @@ protected:
     ProgressDialogUser user;
 };
 
-TEST_F(Transfer, WithThePortClosedNothingIsSentAndTheDialogWaitsForTheClick) {
+TEST_F(Transfer, WithAPortThatCantBeOpenedNothingIsSentAndTheDialogWaitsForTheClick) {
     port.Close();
+    port.SetPort("/dev/vp-no-such-port");
     for (TransferMode mode : {TransferMode::Read, TransferMode::Program, TransferMode::Compare}) {
         user.Reset();
         const DialogState end = Run(mode);
@@ -207,6 +210,7 @@ TEST_F(Transfer, AnUnsupportedFirmwareIsNamedInTheDialogAndTheStatusBar) {
 }
 
 TEST_F(Transfer, AMissingControllerIsReportedWithThePortName) {
+    SetUpControllerLine(port); // three attempts that time out: the line's own time-outs
     controller.InjectFault({Stage::Identification, FaultKind::NoAnswer});
     const DialogState end = Run(TransferMode::Read);
     EXPECT_EQ(end.caption, QString::fromStdString("Контроллер не найден на " + controller.SlavePath()));

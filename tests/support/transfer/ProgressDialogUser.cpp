@@ -56,6 +56,6 @@ void ProgressDialogUser::Look() {
     }
     if (!gaveUp && now - firstSeen_ > patience) {
         gaveUp = true;
-        dialog->Button1->click();
+        dialog->Stop();
     }
 }

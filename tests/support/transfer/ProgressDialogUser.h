@@ -38,7 +38,7 @@ public:
     DialogState closing;           // the dialog as the worker closed it
     bool clickedClose = false;     // the outcome came up with "Закрыть", and it was clicked
     bool gaveUp = false;
-    std::chrono::seconds patience{60};
+    std::chrono::seconds patience{240}; // a whole transfer on a busy machine, within the test's limit
     std::chrono::steady_clock::time_point outcomeAt{}; // when "Закрыть" was first seen
 
     void Reset(); // for the next transfer
