@@ -398,7 +398,7 @@ void TForm1::EndProgram() {
     }
     closeAfterTransfer_ = true;
     if (TFormReadWriteAtion* dialog = FormReadWriteAtion.load())
-        dialog->Button1Click();
+        dialog->Stop();
 }
 
 void TForm1::showEvent(QShowEvent* event) {

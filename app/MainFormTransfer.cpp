@@ -37,6 +37,14 @@ namespace {
 
 constexpr int kIncompleteBankHeight = 22;
 
+// A programming stopped part-way leaves the controller with part of the old bank and part of the new.
+bool AskStopProgramming(QWidget& dialog) {
+    return Dialogs::Current().Message(
+               &dialog, QMessageBox::Question, QStringLiteral("Программирование голосовых сообщений"),
+               QStringLiteral("Прервать программирование? В контроллере останется неполный набор сообщений."),
+               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
 } // namespace
 
 void TForm1::ProgrammExecute() {
@@ -68,7 +76,8 @@ void TForm1::RunControllerAction(QAction& action, TransferMode mode) {
                                 scratchBank,
                                 *this,
                                 [this](const QString& text) { StatusPanel(2)->setText(text); },
-                                TransferOptions{UsedOnly->isChecked()}};
+                                TransferOptions{UsedOnly->isChecked()},
+                                AskStopProgramming};
     const MemoryWritten written = RunTransfer(mode, target, [&] {
         if (mode == TransferMode::Read) { // whatever the outcome: a failed read left the packed image
             workingBank.UnpackImage(true);

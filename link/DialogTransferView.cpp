@@ -73,6 +73,12 @@ void DialogTransferView::SetStatusPanel2(const std::string& text) {
     SynchronizedThread::Synchronize([&] { setStatusPanel2_(panelText); });
 }
 
+void DialogTransferView::MemoryBeingWritten(bool writing) {
+    memoryWritten_ = writing ? MemoryWritten::Part : MemoryWritten::Whole;
+    if (!writing)
+        ChangeDialog([](TFormReadWriteAtion& dialog) { dialog.SetStopQuestion({}); });
+}
+
 void DialogTransferView::OfferReadBack() {
     ChangeDialog([](TFormReadWriteAtion& dialog) {
         dialog.CompareConfCheckBox->setVisible(true);

@@ -27,9 +27,8 @@ public:
     void SetStatusPanel2(const std::string& text) override;
     void OfferReadBack() override;  // shows CompareConfCheckBox and ticks it
     bool ReadBackChosen() override; // reads the box and, when ticked, disables it in the same hand-over
-    void MemoryBeingWritten(bool writing) override {
-        memoryWritten_ = writing ? MemoryWritten::Part : MemoryWritten::Whole;
-    }
+    // Once the memory is written whole, a stop needs no question any more.
+    void MemoryBeingWritten(bool writing) override;
 
     // Once the worker has ended.
     MemoryWritten Written() const { return memoryWritten_; }

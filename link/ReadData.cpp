@@ -50,7 +50,10 @@ void TReadData::Execute() {
 void TReadData::EndPhase(TFormReadWriteAtion& dialog, bool drainPort) {
     Synchronize([&] { dialog.repaint(); });
     if (!dialog.CancelFlag.load())
-        Synchronize([&] { dialog.Button1->setText("Закрыть"); });
+        Synchronize([&] {
+            dialog.SetStopQuestion({}); // "Закрыть" stops nothing
+            dialog.Button1->setText("Закрыть");
+        });
     while (!dialog.CancelFlag.load()) {
         if (drainPort)
             drainPort = Drain();

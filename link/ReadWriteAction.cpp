@@ -58,7 +58,7 @@ TFormReadWriteAtion::TFormReadWriteAtion(QWidget* parent)
     ProgressBar->setAlignment(Qt::AlignCenter);
     connect(ProgressBar, &QProgressBar::valueChanged, this,
             [this](int value) { ShowProgress(value, std::chrono::steady_clock::now()); });
-    ShowProgress(0, std::chrono::steady_clock::now());
+    ProgressBar->setFormat(QStringLiteral("%p%"));
 
     // As wide as the bar and wrapping, so that a port error's second line stays readable.
     ActionName = new QLabel(this);
@@ -85,6 +85,16 @@ TFormReadWriteAtion::TFormReadWriteAtion(QWidget* parent)
 }
 
 void TFormReadWriteAtion::Button1Click() {
+    if (CancelFlag.load())
+        return;
+    // A copy: the worker may clear the question while it is up.
+    const std::function<bool(QWidget&)> ask = stopQuestion_;
+    if (ask && !ask(*this))
+        return;
+    Stop();
+}
+
+void TFormReadWriteAtion::Stop() {
     CancelFlag.store(true);
 }
 
@@ -112,16 +122,23 @@ void TFormReadWriteAtion::SetActionColor(TColor color) {
 
 void TFormReadWriteAtion::ShowProgress(int value, std::chrono::steady_clock::time_point now) {
     using namespace std::chrono;
-    if (value < lastValue_ || lastValue_ < 0) {
-        passStart_ = now;
-        passStartValue_ = value;
+    if (lastValue_ < 0) {
+        actionStart_ = now;
+        startValue_ = value;
+    } else if (value < lastValue_) {
+        passesDone_ += lastValue_; // the read-back pass starts the bar again
     }
     lastValue_ = value;
+    const int maximum = ProgressBar->maximum();
+    // Ticked and still enabled, the box promises a read-back pass as long as the writing one.
+    const bool readBackFollows = CompareConfCheckBox->isVisibleTo(this) && CompareConfCheckBox->isChecked() &&
+                                 CompareConfCheckBox->isEnabled();
+    const double elapsed = duration<double>(now - actionStart_).count();
+    const double done = double(passesDone_) + value - startValue_;
+    const double due = double(maximum - value) + (readBackFollows ? maximum : 0);
     QString text = QStringLiteral("%p%");
-    const auto elapsed = duration<double>(now - passStart_).count();
-    const int done = value - passStartValue_;
-    if (elapsed >= kPaceAfterSeconds && done > 0 && value < ProgressBar->maximum()) {
-        const int left = int(std::lround(elapsed * (ProgressBar->maximum() - value) / done));
+    if (elapsed >= kPaceAfterSeconds && done > 0 && value < maximum) {
+        const int left = int(std::lround(elapsed * due / done));
         text += QStringLiteral(", осталось ") +
                 (left >= 60 ? QStringLiteral("%1 мин %2 с").arg(left / 60).arg(left % 60)
                             : QStringLiteral("%1 с").arg(left));

@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <utility>
 
 class QCheckBox;
 class QFrame;
@@ -25,15 +27,22 @@ public:
     QCheckBox* CompareConfCheckBox;
     QPushButton* Button1;
 
-    std::atomic<bool> CancelFlag{false}; // set by Button1Click, never cleared
+    std::atomic<bool> CancelFlag{false}; // set by Stop, never cleared
 
+    // The user's click on the button: stops the transfer, after the stop question when one is set.
     void Button1Click();
+    // Stops the transfer without a question (the program is quitting).
+    void Stop();
+    // While set, a click asks it first and stops only on true: programming that stops part-way leaves
+    // the controller with an incomplete bank. Empty clears it.
+    void SetStopQuestion(std::function<bool(QWidget& dialog)> ask) { stopQuestion_ = std::move(ask); }
     // A caption longer than the label's two lines (a port error with its advice) makes the dialog taller
     // rather than hiding the end of the message.
     void SetActionCaption(const QString& caption);
     void SetActionColor(TColor color);
-    // The bar's text: the percent done and, once the first seconds of a pass over the memory have given
-    // its pace, the time left. A pass starts where the bar goes back (writing, then reading back).
+    // The bar's text: the percent done and, once the first seconds of the action have given its pace,
+    // the time left of the whole action. The bar goes back where the read-back pass after programming
+    // starts; that pass is counted in from the start while the read-back is ticked.
     void ShowProgress(int value, std::chrono::steady_clock::time_point now);
 
 protected:
@@ -44,8 +53,10 @@ protected:
 private:
     void PlaceControls(int extraHeight);
 
-    std::chrono::steady_clock::time_point passStart_{};
-    int passStartValue_ = 0;
+    std::function<bool(QWidget&)> stopQuestion_;
+    std::chrono::steady_clock::time_point actionStart_{};
+    int startValue_ = 0;
+    long long passesDone_ = 0; // the bar's units of the passes before the current one
     int lastValue_ = -1;
 };
 

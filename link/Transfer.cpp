@@ -17,11 +17,13 @@ MemoryWritten RunTransfer(TransferMode mode, const TransferTarget& target,
     worker->start(QThread::NormalPriority);
 
     auto dialog = std::make_unique<TFormReadWriteAtion>();
+    if (mode == TransferMode::Program)
+        dialog->SetStopQuestion(target.askStopProgramming);
     FormReadWriteAtion.store(dialog.get(), std::memory_order_release);
     if (dialog->exec() != QDialog::Accepted) {
         // Not closed by the worker: the application is quitting. Stop the worker before anyone touches
         // the banks again.
-        dialog->Button1Click();
+        dialog->Stop();
         worker->WaitFor();
     }
     if (afterDialogClosed)

@@ -21,6 +21,9 @@ struct TransferTarget {
     QWidget& mainWindow;    // repainted when the transfer ends
     std::function<void(const QString&)> setStatusPanel2;
     TransferOptions options;
+    // Asked over the dialog when the user stops a programming before the memory is written whole;
+    // true stops it. Empty: no question.
+    std::function<bool(QWidget& dialog)> askStopProgramming = {};
 };
 
 // Runs one transfer behind the modal progress dialog, on the GUI thread, and returns when it is over:

@@ -6,6 +6,7 @@
 #include "app/SoundOutput.h"
 #include "app/TerminationSignals.h"
 #include "emulator/ControllerEmulator.h"
+#include "emulator/PatientLine.h"
 #include "link/ReadWriteAction.h"
 #include "tests/support/dialogs/ScriptedDialogs.h"
 
@@ -37,6 +38,7 @@ const QColor kBlue(0, 0, 255);
 class TransferActions : public ::testing::Test {
 protected:
     TransferActions() {
+        GiveTheEmulatorTime(form.ComPort1);
         form.ComPort1.SetPort(controller.SlavePath());
         form.ComPort1.Open();
         FillSlot(form.workingBank, 0, 16000); // event 0, selected: 2 seconds
@@ -76,8 +78,16 @@ protected:
     bool enabledDuringTransfer = true;
 };
 
-TEST_F(TransferActions, WithThePortClosedEveryActionSaysSoAndSendsNothing) {
+// A port that was busy or missing at start is opened by the next transfer; only a missing one is refused.
+TEST_F(TransferActions, AClosedPortIsOpenedFirstAndAMissingOneRefusedWithoutSending) {
     form.ComPort1.Close();
+    form.StatusPanel(1)->setText("NC");
+    EXPECT_TRUE(Run(*form.CompareConf).caption.startsWith("Сообщения контроллера отличаются от текущих"));
+    EXPECT_EQ(form.StatusPanel(1)->text().toStdString(), controller.SlavePath());
+
+    form.ComPort1.Close();
+    form.ComPort1.SetPort("/dev/vp-no-such-port");
+    const std::size_t sent = controller.Transcript().size();
     for (QAction* action : {form.Programm, form.ReadConf, form.CompareConf}) {
         const DialogState end = Run(*action);
         EXPECT_EQ(end.caption, "Указанный COM порт не найден");
@@ -85,7 +95,8 @@ TEST_F(TransferActions, WithThePortClosedEveryActionSaysSoAndSendsNothing) {
         EXPECT_TRUE(user.clickedClose);
         EXPECT_FALSE(enabledDuringTransfer);
     }
-    EXPECT_TRUE(controller.Transcript().empty());
+    EXPECT_EQ(controller.Transcript().size(), sent);
+    EXPECT_EQ(form.StatusPanel(1)->text(), "NC");
 }
 
 TEST_F(TransferActions, ATransferStopsThePhraseBeingPlayed) {
@@ -103,6 +114,7 @@ TEST_F(TransferActions, ATransferStopsThePhraseBeingPlayed) {
     form.BitBtnPlay->click();
     ASSERT_EQ(form.BitBtnPlay->text(), "Стоп");
     form.ComPort1.Close();
+    form.ComPort1.SetPort("/dev/vp-no-such-port"); // the transfer ends at once
     Run(*form.CompareConf);
     EXPECT_EQ(stops, 1);
     EXPECT_EQ(form.BitBtnPlay->text(), "Прослушать");
@@ -166,6 +178,41 @@ TEST_F(TransferActions, ACancelClosesTheDialogAtOnceAndTheActionComesBack) {
     EXPECT_FALSE(user.clickedClose);
     EXPECT_EQ(user.closing.caption, "Передача данных прервана пользователем");
     EXPECT_TRUE(form.CompareConf->isEnabled());
+}
+
+// A programming stopped part-way leaves an incomplete bank: the user is asked first, and "Нет" goes on.
+TEST_F(TransferActions, StoppingAProgrammingAsksFirstAndComparingDoesNot) {
+    ScriptedDialogs dialogs;
+    const auto stopWhile = [&](const QString& caption) {
+        controller.Hold(caption == "Программирование голосовых сообщений..." ? Stage::WriteBlock
+                                                                             : Stage::ReadBlock);
+        user.Reset();
+        user.act = [&, caption](TFormReadWriteAtion& dialog) {
+            if (dialog.ActionName->text() != caption)
+                return false;
+            dialog.Button1->click();
+            controller.Release();
+            return true;
+        };
+    };
+    dialogs.AnswerNextMessage(QMessageBox::No);
+    stopWhile("Программирование голосовых сообщений...");
+    form.Programm->trigger();
+    EXPECT_EQ(user.closing.caption, "Программирование завершено успешно");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Прервать программирование? В контроллере останется неполный набор сообщений.");
+    EXPECT_EQ(dialogs.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+
+    dialogs.AnswerNextMessage(QMessageBox::Yes);
+    stopWhile("Программирование голосовых сообщений...");
+    form.Programm->trigger();
+    EXPECT_EQ(user.closing.caption, "Передача данных прервана пользователем");
+
+    stopWhile("Чтение голосовых сообщений...");
+    form.CompareConf->trigger();
+    EXPECT_EQ(user.closing.caption, "Передача данных прервана пользователем");
+    EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
 // Unsaved changes are replaced by a read only when the user agrees; a read can be undone.

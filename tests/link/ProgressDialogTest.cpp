@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <initializer_list>
+
 namespace {
 
 class ProgressDialog : public ::testing::Test {
@@ -114,25 +117,17 @@ TEST_F(ProgressDialog, AMessageTooLongForTwoLinesMakesTheDialogTallerNotCut) {
     EXPECT_EQ(dialog.Bevel1->height(), dialog.height());
 }
 
-// The bar tells the percent done; the time left once two seconds of a pass have given its pace, again
-// for the read-back pass, which starts the bar from nothing.
-TEST_F(ProgressDialog, TheBarShowsThePercentDoneAndThenTheTimeLeft) {
-    using namespace std::chrono_literals;
-    dialog.ProgressBar->setMaximum(1000);
-    const auto start = std::chrono::steady_clock::now();
-    struct Step {
-        int value;
-        std::chrono::milliseconds at;
-        const char* text;
-    };
-    const Step steps[] = {
-        {0, 0ms, "0%"},
-        {100, 1000ms, "10%"},
-        {200, 2000ms, "20%, осталось 8 с"},
-        {10, 2500ms, "1%"},
-        {20, 4500ms, "2%, осталось 3 мин 16 с"},
-        {1000, 9000ms, "100%"},
-    };
+// The bar tells the percent done; the time left, once two seconds have given the pace, is that of the
+// whole action: with the read-back ticked, the writing pass's estimate includes the reading pass, which
+// goes on from there rather than starting again.
+struct Step {
+    int value;
+    std::chrono::milliseconds at;
+    const char* text;
+};
+
+void ExpectBarTexts(TFormReadWriteAtion& dialog, std::chrono::steady_clock::time_point start,
+                    std::initializer_list<Step> steps) {
     for (const Step& step : steps) {
         {
             const QSignalBlocker atThisTimeOnly(dialog.ProgressBar);
@@ -141,6 +136,26 @@ TEST_F(ProgressDialog, TheBarShowsThePercentDoneAndThenTheTimeLeft) {
         dialog.ShowProgress(step.value, start + step.at);
         EXPECT_EQ(dialog.ProgressBar->text(), QString::fromUtf8(step.text)) << step.value;
     }
+}
+
+TEST_F(ProgressDialog, TheBarShowsThePercentDoneAndThenTheTimeLeftOfTheWholeAction) {
+    using namespace std::chrono_literals;
+    const std::chrono::steady_clock::time_point start{}; // the test's own clock, never the machine's
+    dialog.ProgressBar->setMaximum(1000);
+    dialog.CompareConfCheckBox->setVisible(true);
+    ExpectBarTexts(dialog, start,
+                   {{0, 0ms, "0%"},
+                    {10, 1000ms, "1%"},
+                    {100, 10000ms, "10%, осталось 3 мин 10 с"},
+                    {1000, 20000ms, "100%"}});
+    dialog.CompareConfCheckBox->setEnabled(false); // read back, as chosen
+    ExpectBarTexts(
+        dialog, start,
+        {{0, 20000ms, "0%, осталось 20 с"}, {500, 30000ms, "50%, осталось 10 с"}, {1000, 40000ms, "100%"}});
+
+    TFormReadWriteAtion single; // no read-back: one pass
+    single.ProgressBar->setMaximum(1000);
+    ExpectBarTexts(single, start, {{0, 0ms, "0%"}, {200, 2000ms, "20%, осталось 8 с"}});
 }
 
 } // namespace
