@@ -86,7 +86,7 @@ TEST_F(TransferActions, AClosedPortIsOpenedFirstAndAMissingOneRefusedWithoutSend
     EXPECT_EQ(form.StatusPanel(1)->text().toStdString(), controller.SlavePath());
 
     form.ComPort1.Close();
-    form.ComPort1.SetPort("/dev/vp-no-such-port");
+    form.ComPort1.SetPort("COM250");
     const std::size_t sent = controller.Transcript().size();
     for (QAction* action : {form.Programm, form.ReadConf, form.CompareConf}) {
         const DialogState end = Run(*action);
@@ -114,7 +114,7 @@ TEST_F(TransferActions, ATransferStopsThePhraseBeingPlayed) {
     form.BitBtnPlay->click();
     ASSERT_EQ(form.BitBtnPlay->text(), "Стоп");
     form.ComPort1.Close();
-    form.ComPort1.SetPort("/dev/vp-no-such-port"); // the transfer ends at once
+    form.ComPort1.SetPort("COM250"); // the transfer ends at once
     Run(*form.CompareConf);
     EXPECT_EQ(stops, 1);
     EXPECT_EQ(form.BitBtnPlay->text(), "Прослушать");

@@ -88,7 +88,7 @@ protected:
 
 TEST_F(Transfer, WithAPortThatCantBeOpenedNothingIsSentAndTheDialogWaitsForTheClick) {
     port.Close();
-    port.SetPort("/dev/vp-no-such-port");
+    port.SetPort("COM250");
     for (TransferMode mode : {TransferMode::Read, TransferMode::Program, TransferMode::Compare}) {
         user.Reset();
         const DialogState end = Run(mode);
