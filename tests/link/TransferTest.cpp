@@ -210,7 +210,6 @@ TEST_F(Transfer, AnUnsupportedFirmwareIsNamedInTheDialogAndTheStatusBar) {
 }
 
 TEST_F(Transfer, AMissingControllerIsReportedWithThePortName) {
-    SetUpControllerLine(port); // three attempts that time out: the line's own time-outs
     controller.InjectFault({Stage::Identification, FaultKind::NoAnswer});
     const DialogState end = Run(TransferMode::Read);
     EXPECT_EQ(end.caption, QString::fromStdString("Контроллер не найден на " + controller.SlavePath()));
