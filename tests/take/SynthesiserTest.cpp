@@ -42,19 +42,35 @@ TEST(StreamedWav, DataRunsToTheEndWhateverTheSizesSay) {
         EXPECT_FALSE(ReadStreamedWav(bad));
 }
 
+// The host's own programs: an echo of the input, an exit code, one that ignores its input, a wait.
+struct HostCommands {
+    std::vector<std::string> echo, exit3, ignoreInput, wait;
+    std::string echoed, shell;
+};
+#ifdef _WIN32
+const HostCommands kHost{{"cmd", "/v:on", "/c", "set /p line=& echo !line!"},
+                         {"cmd", "/c", "exit 3"},
+                         {"cmd", "/c", "exit 0"},
+                         {"ping", "-n", "30", "127.0.0.1"},
+                         "Привет\r\n",
+                         "cmd"};
+#else
+const HostCommands kHost{{"cat"}, {"sh", "-c", "exit 3"}, {"true"}, {"sleep", "30"}, "Привет\n", "sh"};
+#endif
+
 TEST(RunProgram, FeedsInputCollectsOutputAndKeepsToItsTimeLimit) {
-    const ProgramRun echo = RunProgram({"cat"}, "Привет", 10s);
+    const ProgramRun echo = RunProgram(kHost.echo, "Привет\n", 10s);
     EXPECT_TRUE(echo.started);
     EXPECT_EQ(echo.exitCode, 0);
-    EXPECT_EQ(echo.output, "Привет");
+    EXPECT_EQ(echo.output, kHost.echoed);
 
     EXPECT_FALSE(RunProgram({"no-such-program-here"}, "", 10s).started);
-    EXPECT_EQ(RunProgram({"sh", "-c", "exit 3"}, "", 10s).exitCode, 3);
+    EXPECT_EQ(RunProgram(kHost.exit3, "", 10s).exitCode, 3);
     // A program that ignores a large input ends without harm to this one.
-    EXPECT_EQ(RunProgram({"true"}, std::string(1 << 20, 'x'), 10s).exitCode, 0);
-    EXPECT_EQ(RunProgram({"sleep", "30"}, "", 100ms).exitCode, -1);
+    EXPECT_EQ(RunProgram(kHost.ignoreInput, std::string(1 << 20, 'x'), 10s).exitCode, 0);
+    EXPECT_EQ(RunProgram(kHost.wait, "", 100ms).exitCode, -1);
 
-    EXPECT_TRUE(ProgramInstalled("sh"));
+    EXPECT_TRUE(ProgramInstalled(kHost.shell));
     EXPECT_FALSE(ProgramInstalled("no-such-program-here"));
 }
 
