@@ -59,8 +59,8 @@ void TForm1::FileSpeakEmptyExecute() {
     const std::vector<SpeechVoice> voices = InstalledVoices();
     if (voices.empty()) {
         ShowWarning(this, caption,
-                    QStringLiteral("Синтезатор речи не установлен.\nУстановите пакет %1.")
-                        .arg(QLatin1String(kSynthesiserPackage)));
+                    QString::fromUtf8(kMissingVoice.problem) + '\n' +
+                        QString::fromUtf8(kMissingVoice.remedy));
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -36,12 +36,19 @@ QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption
 }
 
 QString VoiceName(SpeechVoice voice) {
-    return voice == SpeechVoice::Espeak ? QStringLiteral("eSpeak NG") : QStringLiteral("Festival");
+    switch (voice) {
+    case SpeechVoice::Espeak:
+        return QStringLiteral("eSpeak NG");
+    case SpeechVoice::Festival:
+        return QStringLiteral("Festival");
+    case SpeechVoice::System:
+        return QStringLiteral("Windows");
+    }
+    return {};
 }
 
 QString MissingSynthesiser() {
-    return QStringLiteral("Синтезатор речи не установлен. Установите пакет %1.")
-        .arg(QLatin1String(kSynthesiserPackage));
+    return QString::fromUtf8(kMissingVoice.problem) + ' ' + QString::fromUtf8(kMissingVoice.remedy);
 }
 
 int MeterValue(const std::vector<float>& mono) {

@@ -2,11 +2,12 @@
 
 #include <QObject>
 
-class QSocketNotifier;
-
-// A logout (SIGHUP, SIGTERM) or Ctrl+C in the starting terminal (SIGINT) asks the program to end. The
-// handler only wakes the event loop through a pipe; Received then comes from the loop, where the
-// program may do anything. Only one object at a time; it restores the default handling when destroyed.
+// The system asks the program to end: on Linux a logout (SIGHUP, SIGTERM) or Ctrl+C in the starting
+// terminal (SIGINT), on Windows a logoff or shutdown (WM_QUERYENDSESSION). Received comes from the event
+// loop, where the program may do anything. Windows may end the process once it has its answer, so the
+// answer waits for Received's handler: the session may go on once no window is left, and is held up
+// while one is (a transfer being cancelled first). Only one object at a time; it restores the default
+// handling when destroyed.
 class TerminationSignals : public QObject {
     Q_OBJECT
 
@@ -18,7 +19,5 @@ signals:
     void Received();
 
 private:
-    void Drain();
-
-    QSocketNotifier* notifier_ = nullptr;
+    QObject* listener_ = nullptr; // the host's means of hearing the request
 };

@@ -2,6 +2,7 @@
 
 #include "RunProgram.h"
 #include "StreamedWav.h"
+#include "SystemVoice.h"
 
 #include <cctype>
 #include <cstring>
@@ -53,10 +54,24 @@ std::optional<SpokenText> SpeakWithFestival(const std::string& text) {
     return spoken;
 }
 
+std::optional<SpokenText> SpokenBy(SpeechVoice voice, const std::string& text) {
+    switch (voice) {
+    case SpeechVoice::Espeak:
+        return SpeakWithEspeak(text);
+    case SpeechVoice::Festival:
+        return SpeakWithFestival(text);
+    case SpeechVoice::System:
+        return SpeakWithSystemVoice(text);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::vector<SpeechVoice> InstalledVoices() {
     std::vector<SpeechVoice> voices;
+    if (SystemVoiceInstalled())
+        voices.push_back(SpeechVoice::System);
     if (ProgramInstalled("espeak-ng"))
         voices.push_back(SpeechVoice::Espeak);
     std::error_code ignored;
@@ -66,8 +81,7 @@ std::vector<SpeechVoice> InstalledVoices() {
 }
 
 std::optional<SpokenText> Speak(SpeechVoice voice, const std::string& textUtf8) {
-    std::optional<SpokenText> spoken =
-        voice == SpeechVoice::Espeak ? SpeakWithEspeak(textUtf8) : SpeakWithFestival(textUtf8);
+    std::optional<SpokenText> spoken = SpokenBy(voice, textUtf8);
     if (!spoken || spoken->samples.empty())
         return std::nullopt;
     return spoken;

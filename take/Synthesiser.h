@@ -5,17 +5,24 @@
 #include <string>
 #include <vector>
 
-// Russian speech from text, by a synthesiser that runs as a program of its own (never linked in).
+// Russian speech from text, by a synthesiser that runs as a program of its own (never linked in) or by
+// the system's own speech service.
 
 enum class SpeechVoice {
     Espeak,   // espeak-ng: fast, robotic
     Festival, // festival with its Russian voice: more natural, slower
+    System,   // the Russian voice of Windows' speech service (SAPI)
 };
 
-// The package to install when no synthesiser is.
-inline constexpr const char* kSynthesiserPackage = "espeak-ng";
+// What the user is told when no voice is installed (UTF-8 sentences): what is missing, and what to add
+// in the host's own terms (a package on Linux, a language component on Windows).
+struct MissingVoiceText {
+    const char* problem;
+    const char* remedy;
+};
+extern const MissingVoiceText kMissingVoice;
 
-// The voices installed here, the fast one first.
+// The voices installed here, the system's own first, then the fast one.
 std::vector<SpeechVoice> InstalledVoices();
 
 struct SpokenText {

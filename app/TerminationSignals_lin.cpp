@@ -19,6 +19,15 @@ void OnSignal(int) {
     errno = saved;
 }
 
+// Whether a signal came since the last call.
+bool Drained() {
+    char bytes[16];
+    bool received = false;
+    while (::read(wakeUp[0], bytes, sizeof bytes) > 0)
+        received = true;
+    return received;
+}
+
 void Handle(void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
@@ -33,26 +42,21 @@ void Handle(void (*handler)(int)) {
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     if (::pipe2(wakeUp, O_CLOEXEC | O_NONBLOCK) != 0)
         return; // the program still ends on these signals, only without saving
-    notifier_ = new QSocketNotifier(wakeUp[0], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::Drain);
+    auto* notifier = new QSocketNotifier(wakeUp[0], QSocketNotifier::Read, this);
+    listener_ = notifier;
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        if (Drained())
+            emit Received();
+    });
     Handle(OnSignal);
 }
 
 TerminationSignals::~TerminationSignals() {
-    if (!notifier_)
+    if (!listener_)
         return;
     Handle(SIG_DFL);
-    delete notifier_;
+    delete listener_;
     ::close(wakeUp[0]);
     ::close(wakeUp[1]);
     wakeUp[0] = wakeUp[1] = -1;
-}
-
-void TerminationSignals::Drain() {
-    char bytes[16];
-    bool received = false;
-    while (::read(wakeUp[0], bytes, sizeof bytes) > 0)
-        received = true;
-    if (received)
-        emit Received();
 }
