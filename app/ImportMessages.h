@@ -19,6 +19,7 @@ public:
 
     void Report(const ImportMessage& message) override;
     bool Convert(std::string_view description, bool& normalise) override;
+    bool LoadBeginning(const ImportMessage& cut) override;
 
 private:
     void ReleaseCursor();
