@@ -27,7 +27,7 @@ constexpr int kClientWidth = 520;
 constexpr int kClientHeight = 330;
 constexpr int kMeterFloorDb = 60; // the meter shows -60..0 dBFS
 // A take can't be longer than the whole memory; a forgotten recording stops there.
-constexpr double kLongestTakeSeconds = double(kCapacitySamples) / kTakeRate;
+constexpr double kLongestTakeSeconds = double(kCapacitySamples) / kSampleRate;
 
 QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, int x, int y) {
     auto* button = Place(new QPushButton(caption, parent), name, x, y);

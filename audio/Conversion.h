@@ -1,13 +1,12 @@
 #pragma once
 
+#include "voice/Voicebank.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 class SoundFile;
-
-// The controller plays 16-bit samples at this rate, mono.
-inline constexpr int kControllerRate = 8000;
 
 // The recording as the controller should play it, read from where the file stands: mixed down to
 // mono, resampled to 8000 Hz, rumble and DC taken out, with `normalise` its peak brought to -1 dBFS,

@@ -12,6 +12,7 @@
 #include "Output.h"
 #include "audio/ImportRecording.h"
 #include "voice/EventNames.h"
+#include "voice/Seconds.h"
 #include "voice/Voicebank.h"
 
 namespace {
@@ -48,7 +49,7 @@ void PrintEvent(const VoiceBank& bank, std::uint8_t event) {
 void WriteEvent(JsonWriter& json, const VoiceBank& bank, std::uint8_t event) {
     const std::uint32_t samples = bank.Slot(event).count;
     json.Key("event").Integer(event).Key("name").String(kEventNames.at(event));
-    json.Key("samples").Integer(samples).Key("seconds").Number(samples / 8000.0);
+    json.Key("samples").Integer(samples).Key("seconds").Number(SecondsOf(samples));
 }
 
 // What an import or a delete leaves: the event's phrase and the memory.

@@ -9,19 +9,15 @@ std::filesystem::path PathOf(const std::string& utf8) {
 
 std::string LoadBank(const std::string& file, VoiceBank& bank) {
     bool fullLayout = true;
-    switch (ReadVoiceFile(PathOf(file), bank.image, fullLayout)) {
-    case kVoiceFileOk:
-        bank.UnpackImage(fullLayout);
-        return {};
-    case kVoiceFileChecksumMismatch:
-        return "Неизвестный формат файла";
-    default:
-        return "Невозможно открыть файл";
-    }
+    const VoiceFileResult result = ReadVoiceFile(PathOf(file), bank.image, fullLayout);
+    if (result != kVoiceFileOk)
+        return std::string(VoiceFileReadError(result));
+    bank.UnpackImage(fullLayout);
+    return {};
 }
 
 std::string SaveBank(const std::string& file, VoiceBank& bank) {
     bank.PackImage();
     return WriteVoiceFile(PathOf(file), bank.image) == kVoiceFileOk ? std::string()
-                                                                    : "Невозможно сохранить файл";
+                                                                    : std::string(kVoiceFileWriteError);
 }

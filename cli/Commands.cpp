@@ -105,29 +105,16 @@ std::string SynopsisLine(const Command& command) {
     return out;
 }
 
-std::string_view OperandWord(Operand operand) {
-    switch (operand) {
-    case Operand::Bank:
-        return "bank";
-    case Operand::Event:
-        return "event";
-    case Operand::Recording:
-        return "recording";
-    }
-    return "";
-}
+// An operand as the completion and the manual name it.
+struct OperandNames {
+    std::string_view completion;
+    std::string_view manual;
+};
 
-// The operand as the manual names it.
-std::string_view ManualName(Operand operand) {
-    switch (operand) {
-    case Operand::Bank:
-        return "BANK";
-    case Operand::Event:
-        return "EVENT";
-    case Operand::Recording:
-        return "AUDIO";
-    }
-    return "";
+OperandNames NamesOf(Operand operand) {
+    static constexpr std::array<OperandNames, 3> kNames{
+        {{"bank", "BANK"}, {"event", "EVENT"}, {"recording", "AUDIO"}}};
+    return kNames.at(static_cast<std::size_t>(operand));
 }
 
 } // namespace
@@ -165,7 +152,7 @@ std::string ManualPage(std::string_view manualTemplate) {
         synopsis += (synopsis.empty() ? "" : "\n.br\n") + SynopsisLine(command);
         std::string operands;
         for (const Operand operand : command.operands)
-            operands += " " + std::string(ManualName(operand));
+            operands += " " + std::string(NamesOf(operand).manual);
         commands += ".TP\n" +
                     (operands.empty() ? ".B " + std::string(command.name)
                                       : ".BI " + std::string(command.name) + " \"" + operands + "\"") +
@@ -190,7 +177,7 @@ std::string BashCompletion(std::string_view completionTemplate) {
         if (!command.operands.empty()) {
             operands += "    " + std::string(command.name) + ") operands=(";
             for (const Operand operand : command.operands)
-                operands += std::string(OperandWord(operand)) + " ";
+                operands += std::string(NamesOf(operand).completion) + " ";
             operands.back() = ')';
             operands += " ;;\n";
         }

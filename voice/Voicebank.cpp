@@ -130,9 +130,13 @@ void VoiceBank::PackImage() {
     }
 }
 
-SlotDirectoryEntry VoiceBank::DirectoryEntry(std::uint8_t slot) const {
+SlotDirectoryEntry DirectoryEntryOf(const VoiceImage& image, std::uint8_t slot) {
     const std::uint8_t* entry = image.data() + kDirectoryEntrySize * slot;
     return {Get24(entry), Get24(entry + 3)};
+}
+
+SlotDirectoryEntry VoiceBank::DirectoryEntry(std::uint8_t slot) const {
+    return DirectoryEntryOf(image, slot);
 }
 
 // The directory may come from a blank controller (all 0xFF) or a damaged file: StoredPhraseOf keeps

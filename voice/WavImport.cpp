@@ -33,7 +33,7 @@ bool IsChunkId(const FourCC& id) {
 bool IsSupportedFmt(const std::uint8_t* fmt) {
     const bool pcm = Le16(fmt) == 1;
     const bool mono = Le16(fmt + 2) == 1;
-    const bool rate = Le32(fmt + 4) == 8000 && Le32(fmt + 8) == 16000;
+    const bool rate = Le32(fmt + 4) == kSampleRate && Le32(fmt + 8) == 2 * kSampleRate;
     const bool sixteenBit = Le16(fmt + 12) == 2 && Le16(fmt + 14) == 16;
     return pcm && mono && rate && sixteenBit;
 }
