@@ -1,13 +1,13 @@
 #include "DeviceSoundOutput.h"
 
+#include "voice/Voicebank.h"
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QMediaDevices>
 
 namespace {
-
-constexpr int kRate = 8000;
 
 QString ErrorText(QAudio::Error error) {
     switch (error) {
@@ -51,13 +51,13 @@ bool DeviceSoundOutput::Play(const std::vector<std::int16_t>& samples, QString& 
         return false;
     }
     QAudioFormat format;
-    format.setSampleRate(kRate);
+    format.setSampleRate(kSampleRate);
     format.setChannelCount(1);
     format.setSampleFormat(QAudioFormat::Int16);
     data_ = QByteArray(reinterpret_cast<const char*>(samples.data()), qsizetype(samples.size() * 2));
     buffer_.setData(data_);
     buffer_.open(QIODevice::ReadOnly);
-    clipUSecs_ = qint64(samples.size()) * 1000000 / kRate;
+    clipUSecs_ = qint64(samples.size()) * 1000000 / kSampleRate;
     sink_ = std::make_unique<QAudioSink>(device, format);
     connect(sink_.get(), &QAudioSink::stateChanged, this, &DeviceSoundOutput::StateChanged);
     sink_->start(&buffer_);

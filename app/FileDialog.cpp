@@ -1,6 +1,7 @@
 #include "FileDialog.h"
 
 #include "Dialogs.h"
+#include "SettingsFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,9 +9,6 @@
 #include <QStandardPaths>
 
 namespace {
-
-// The program's own settings (~/.config/voice-programmer/); "kpq.cfg" keeps the port alone.
-const QString kProgram = QStringLiteral("voice-programmer");
 
 QString SettingsKey(const QString& dialog) {
     return QStringLiteral("FileDialogs/") + dialog;
@@ -27,7 +25,9 @@ FileDialog::FileDialog(Kind kind, const QString& objectName, const QString& titl
                        const QString& defaultExt, QObject* parent)
     : QObject(parent), kind(kind), Title(title), Filter(filter), DefaultExt(defaultExt) {
     setObjectName(objectName);
-    const QString remembered = QSettings(kProgram, kProgram).value(SettingsKey(objectName)).toString();
+    const QString remembered = QSettings(SettingsFile::kProgramSettings, SettingsFile::kProgramSettings)
+                                   .value(SettingsKey(objectName))
+                                   .toString();
     InitialDir = !remembered.isEmpty() && QFileInfo(remembered).isDir() ? remembered : DocumentsFolder();
 }
 
@@ -37,6 +37,7 @@ bool FileDialog::Execute(QWidget* parent) {
         return false;
     FileName = *chosen;
     InitialDir = QFileInfo(FileName).absolutePath();
-    QSettings(kProgram, kProgram).setValue(SettingsKey(objectName()), InitialDir);
+    QSettings(SettingsFile::kProgramSettings, SettingsFile::kProgramSettings)
+        .setValue(SettingsKey(objectName()), InitialDir);
     return true;
 }

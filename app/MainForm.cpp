@@ -41,6 +41,10 @@
 
 namespace {
 
+QString Utf8Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
 constexpr int kClientWidth = 561;
 constexpr int kClientHeight = 236;
 constexpr int kToolBarHeight = 33;
@@ -335,7 +339,7 @@ void TForm1::FormCreate() {
 
     // Without a settings file (the first start) the port is one that is there; with none there, the
     // program starts quietly with the port closed.
-    const bool firstStart = !QFileInfo::exists(WorkingDirectory + QStringLiteral("kpq.cfg"));
+    const bool firstStart = !QFileInfo::exists(WorkingDirectory + SettingsFile::kFileName);
     bool openPort = true;
     if (LoadSettings() != 0) {
         ComPort1.SetPort("COM2");
@@ -363,14 +367,14 @@ void TForm1::FormCreate() {
 }
 
 std::uint16_t TForm1::LoadSettings() {
-    const SettingsFile::Loaded loaded = SettingsFile::Load(WorkingDirectory + QStringLiteral("kpq.cfg"));
+    const SettingsFile::Loaded loaded = SettingsFile::Load(WorkingDirectory + SettingsFile::kFileName);
     if (loaded.port)
         ComPort1.SetPort(*loaded.port);
     return loaded.result;
 }
 
 std::uint16_t TForm1::SaveSettings() {
-    return SettingsFile::Save(WorkingDirectory + QStringLiteral("kpq.cfg"), ComPort1.Port());
+    return SettingsFile::Save(WorkingDirectory + SettingsFile::kFileName, ComPort1.Port());
 }
 
 bool TForm1::FormClose() {
@@ -465,7 +469,7 @@ void TForm1::FileOpen1Execute() {
     if (!OpenDialog2->Execute(this))
         return;
     const QString name = OpenDialog2->FileName;
-    switch (ReadVoiceFile(ToPath(name), workingBank.image, fullLayout)) {
+    switch (const VoiceFileResult result = ReadVoiceFile(ToPath(name), workingBank.image, fullLayout)) {
     case kVoiceFileOk:
         workingBank.UnpackImage(fullLayout);
         ShowFileName(name);
@@ -474,11 +478,8 @@ void TForm1::FileOpen1Execute() {
         history_.MarkSaved();
         UpdateDisplay();
         break;
-    case kVoiceFileChecksumMismatch:
-        ShowWarning(this, kOpenVoiceFileCaption, QStringLiteral("Неизвестный формат файла"));
-        break;
     default:
-        ShowWarning(this, kOpenVoiceFileCaption, QStringLiteral("Невозможно открыть файл"));
+        ShowWarning(this, kOpenVoiceFileCaption, Utf8Text(VoiceFileReadError(result)));
         break;
     }
 }
@@ -501,7 +502,7 @@ bool TForm1::SaveVoiceFileAs() {
                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::No)
         return false;
     if (WriteVoiceFile(ToPath(name), workingBank.image) != kVoiceFileOk) {
-        ShowWarning(this, kSaveVoiceFileCaption, QStringLiteral("Невозможно сохранить файл"));
+        ShowWarning(this, kSaveVoiceFileCaption, Utf8Text(kVoiceFileWriteError));
         return false;
     }
     ShowFileName(name);

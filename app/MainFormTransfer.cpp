@@ -3,6 +3,7 @@
 
 #include "Dialogs.h"
 #include "FormLayout.h"
+#include "SettingsFile.h"
 
 #include "link/Transfer.h"
 
@@ -14,8 +15,6 @@
 
 namespace {
 
-// The program's own settings (~/.config/voice-programmer/); "kpq.cfg" keeps the port alone.
-const QString kProgram = QStringLiteral("voice-programmer");
 const QString kUsedOnlyKey = QStringLiteral("Controller/UsedOnly");
 
 } // namespace
@@ -28,9 +27,13 @@ void TForm1::CreateUsedOnlyAction() {
     UsedOnly->setToolTip(
         QStringLiteral("Программировать, считывать и сравнивать только память, занятую сообщениями"));
     UsedOnly->setCheckable(true);
-    UsedOnly->setChecked(QSettings(kProgram, kProgram).value(kUsedOnlyKey, false).toBool());
-    connect(UsedOnly, &QAction::toggled, this,
-            [](bool checked) { QSettings(kProgram, kProgram).setValue(kUsedOnlyKey, checked); });
+    UsedOnly->setChecked(QSettings(SettingsFile::kProgramSettings, SettingsFile::kProgramSettings)
+                             .value(kUsedOnlyKey, false)
+                             .toBool());
+    connect(UsedOnly, &QAction::toggled, this, [](bool checked) {
+        QSettings(SettingsFile::kProgramSettings, SettingsFile::kProgramSettings)
+            .setValue(kUsedOnlyKey, checked);
+    });
 }
 
 namespace {

@@ -27,7 +27,7 @@ constexpr int kClientWidth = 520;
 constexpr int kClientHeight = 330;
 constexpr int kMeterFloorDb = 60; // the meter shows -60..0 dBFS
 // A take can't be longer than the whole memory; a forgotten recording stops there.
-constexpr double kLongestTakeSeconds = double(kCapacitySamples) / kTakeRate;
+constexpr double kLongestTakeSeconds = double(kCapacitySamples) / kSampleRate;
 
 QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, int x, int y) {
     auto* button = Place(new QPushButton(caption, parent), name, x, y);
@@ -272,7 +272,7 @@ void TFormRecord::ShowTakeState() {
     const QString seconds = QStringLiteral(" Сек.");
     LabelLength->setText(QStringLiteral("Длительность: ") + SecondsText(std::uint32_t(KeptRange().Length())) +
                          seconds + QStringLiteral("    Свободно: ") +
-                         SecondsText(FreeSamplesFor(bank_, slot_)) + seconds);
+                         SecondsText(bank_.FreeSamplesFor(slot_)) + seconds);
     const bool haveTake = !take_.empty() && !recording_;
     BitBtnListen->setEnabled(haveTake);
     BitBtnLoad->setEnabled(haveTake);
@@ -302,7 +302,8 @@ void TFormRecord::StopListening() {
 
 void TFormRecord::BitBtnLoadClick() {
     ImportMessageBoxes messages(this);
-    LoadTake(bank_, slot_, PreparedKept(), messages);
+    const std::vector<std::int16_t> take = PreparedKept();
+    LoadPhrase(bank_, slot_, take, take.size(), messages);
     accept();
 }
 

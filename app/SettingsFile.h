@@ -12,6 +12,11 @@
 // back to "COM2".
 namespace SettingsFile {
 
+inline const QString kFileName = QStringLiteral("kpq.cfg");
+// The program's own settings (~/.config/voice-programmer/, QSettings' organisation and application);
+// kFileName keeps the port alone.
+inline const QString kProgramSettings = QStringLiteral("voice-programmer");
+
 inline constexpr std::size_t kRecordSize = 29;
 inline constexpr std::size_t kMaxNameSize = 255;
 

@@ -18,18 +18,18 @@ constexpr float kSilence = 1.0F / 32768;
 
 // soxr at high quality in float: its int16 output would add dither, pointless before a 4-bit code.
 std::vector<float> Resample(const std::vector<float>& in, int rate) {
-    if (rate == kControllerRate || in.empty())
+    if (rate == kSampleRate || in.empty())
         return in;
     const auto length = static_cast<std::size_t>(
-        std::llround(static_cast<double>(in.size()) * kControllerRate / static_cast<double>(rate)));
+        std::llround(static_cast<double>(in.size()) * kSampleRate / static_cast<double>(rate)));
     if (length == 0)
         return {}; // soxr would write its flushed tail through the null pointer of an empty buffer
     std::vector<float> out(length);
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     std::size_t done = 0;
-    if (soxr_oneshot(rate, kControllerRate, 1, in.data(), in.size(), nullptr, out.data(), out.size(), &done,
-                     &io, &quality, nullptr) != nullptr)
+    if (soxr_oneshot(rate, kSampleRate, 1, in.data(), in.size(), nullptr, out.data(), out.size(), &done, &io,
+                     &quality, nullptr) != nullptr)
         done = 0;
     out.resize(done);
     return out;
@@ -37,7 +37,7 @@ std::vector<float> Resample(const std::vector<float>& in, int rate) {
 
 // A second-order Butterworth high-pass at 100 Hz: gentle enough to leave a voice alone.
 void HighPass(std::vector<float>& samples) {
-    const double w = 2 * std::numbers::pi * kHighPassHz / kControllerRate;
+    const double w = 2 * std::numbers::pi * kHighPassHz / kSampleRate;
     const double alpha = std::sin(w) / std::numbers::sqrt2; // Q = 1/sqrt(2)
     const double a0 = 1 + alpha;
     const double b0 = (1 + std::cos(w)) / 2 / a0, b1 = -(1 + std::cos(w)) / a0, b2 = b0;
@@ -78,12 +78,17 @@ std::vector<std::int16_t> RoundTo16Bits(const std::vector<float>& samples) {
 std::vector<std::int16_t> ConvertForController(SoundFile& file, std::size_t maxSamples, bool normalise) {
     const int rate = file.Info().sampleRate;
     // A little more than the samples wanted, so that the resampler's filter sees what follows them.
-    const double frames = std::ceil(static_cast<double>(maxSamples) * rate / kControllerRate) + rate / 50.0;
+    const double frames = std::ceil(static_cast<double>(maxSamples) * rate / kSampleRate) + rate / 50.0;
     std::vector<float> samples = Resample(file.ReadMono(static_cast<std::size_t>(frames)), rate);
     if (samples.size() > maxSamples)
         samples.resize(maxSamples);
     HighPass(samples);
     return ForController(std::move(samples), normalise);
+}
+
+std::uint64_t ControllerLength(SoundFile& file) {
+    const double frames = static_cast<double>(file.CountToTheEnd());
+    return static_cast<std::uint64_t>(std::llround(frames * kSampleRate / file.Info().sampleRate));
 }
 
 std::vector<float> ToControllerRate(const std::vector<float>& mono, int rate) {

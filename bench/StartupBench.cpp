@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no pseudo-terminal for the port\n");
         return 1;
     }
-    SettingsFile::Save(work.filePath(QStringLiteral("kpq.cfg")), ptsname(master));
+    SettingsFile::Save(work.filePath(SettingsFile::kFileName), ptsname(master));
     WriteFullBank(work.filePath(QStringLiteral("default.vce")));
 
     setenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData(), 1);

@@ -7,14 +7,6 @@
 #include "voice/Seconds.h"
 #include "voice/Voicebank.h"
 
-namespace {
-
-double Seconds(std::uint32_t samples) {
-    return samples / 8000.0;
-}
-
-} // namespace
-
 void PrintError(std::string_view text) {
     std::cerr << "voice-programmer-cli: " << text << std::endl;
 }
@@ -48,9 +40,9 @@ void WriteMemory(JsonWriter& json, const VoiceBank& bank) {
     json.Key("usedSamples")
         .Integer(bank.UsedSamples())
         .Key("usedSeconds")
-        .Number(Seconds(bank.UsedSamples()));
+        .Number(SecondsOf(bank.UsedSamples()));
     json.Key("freeSamples")
         .Integer(bank.FreeSamples())
         .Key("freeSeconds")
-        .Number(Seconds(bank.FreeSamples()));
+        .Number(SecondsOf(bank.FreeSamples()));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string>
 #include <utility>
 
 namespace {
@@ -12,11 +13,17 @@ struct ValueTexts {
     int unknown;
 };
 
+// "Custom", then each rate as the port's own list gives it.
+std::vector<std::string> BaudRateTexts() {
+    std::vector<std::string> texts{"Custom"};
+    for (int rate = br110; rate <= br256000; ++rate)
+        texts.push_back(std::to_string(BaudRateToInt(TBaudRate(rate))));
+    return texts;
+}
+
 const ValueTexts& TextsOf(TComProperty property) {
     static const ValueTexts none{{}, 0};
-    static const ValueTexts baudRates{{"Custom", "110", "300", "600", "1200", "2400", "4800", "9600", "14400",
-                                       "19200", "38400", "56000", "57600", "115200", "128000", "256000"},
-                                      br9600};
+    static const ValueTexts baudRates{BaudRateTexts(), br9600};
     static const ValueTexts dataBits{{"5", "6", "7", "8"}, dbEight};
     static const ValueTexts stopBits{{"1", "1.5", "2"}, sbOneStopBit};
     static const ValueTexts parity{{"None", "Odd", "Even", "Mark", "Space"}, prNone};

@@ -6,11 +6,11 @@
 
 namespace {
 
-constexpr std::size_t kFrame = kTakeRate / 100; // 10 ms: fine enough for the markers, coarse enough
-                                                // that a lone click does not count as sound
-constexpr double kSilenceFloor = 32768 * 0.001; // -60 dBFS: below this nothing is sound
-constexpr double kBelowLoudest = 0.0178;        // -35 dB: a frame this far below the loudest is pause
-constexpr double kAboveNoise = 4.0;             // +12 dB above the room's noise
+constexpr std::size_t kFrame = kSampleRate / 100; // 10 ms: fine enough for the markers, coarse enough
+                                                  // that a lone click does not count as sound
+constexpr double kSilenceFloor = 32768 * 0.001;   // -60 dBFS: below this nothing is sound
+constexpr double kBelowLoudest = 0.0178;          // -35 dB: a frame this far below the loudest is pause
+constexpr double kAboveNoise = 4.0;               // +12 dB above the room's noise
 
 std::vector<double> FrameLevels(std::span<const std::int16_t> take) {
     std::vector<double> levels;

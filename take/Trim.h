@@ -1,5 +1,7 @@
 #pragma once
 
+#include "voice/Voicebank.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -7,8 +9,7 @@
 // Where the phrase in a take lies: the silence at both ends is cut away, keeping a margin before the
 // first and after the last sound so that the phrase's first and last syllables are not clipped.
 
-inline constexpr int kTakeRate = 8000;
-inline constexpr std::size_t kTrimMarginSamples = kTakeRate / 10; // 100 ms
+inline constexpr std::size_t kTrimMarginSamples = kSampleRate / 10; // 100 ms
 
 struct TakeRange {
     std::size_t begin = 0;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Voicebank.h"
+
 #include <array>
 
 // The controller's events in the order of its voice slots: event i speaks slot i.
-inline constexpr std::array<const char*, 43> kEventNames = {
+inline constexpr std::array<const char*, kEventSlotCount> kEventNames = {
     "Переход в режим \"ОХРАНА\"",
     "Переход в режим \"НАБЛЮДЕНИЕ\"",
     "Фраза перед тревожными сообщениями",

@@ -1,9 +1,9 @@
 #include "Seconds.h"
 
-// Worked in whole microseconds (one sample is exactly 125 of them), so that a value halfway between two
+// Worked in whole microseconds (one sample is a whole number of them), so that a value halfway between two
 // 4-digit texts rounds up, as it does in decimal, instead of going the way binary floating point leans.
 std::string FormatSeconds(std::uint32_t samples, std::string_view decimalPoint) {
-    std::uint64_t mantissa = std::uint64_t(samples) * 125;
+    std::uint64_t mantissa = std::uint64_t(samples) * (1000000 / kSampleRate);
     int exponent = -6; // value = mantissa * 10^exponent seconds
     if (mantissa == 0)
         return "0";

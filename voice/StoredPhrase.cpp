@@ -3,9 +3,7 @@
 #include <algorithm>
 
 StoredPhrase StoredPhraseOf(const VoiceImage& image, std::uint8_t slot) {
-    const std::uint8_t* entry = image.data() + kDirectoryEntrySize * slot;
-    const std::size_t address = entry[0] | entry[1] << 8 | entry[2] << 16;
-    const std::uint32_t stated = entry[3] | entry[4] << 8 | entry[5] << 16;
+    const auto [address, stated] = DirectoryEntryOf(image, slot);
     if (address < kDirectorySize || address >= kImageSize)
         return {};
     std::uint32_t count = std::min(stated, kCapacitySamples);

@@ -3,6 +3,7 @@
 #include "Voicebank.h"
 
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 class ByteSource;
@@ -13,6 +14,13 @@ enum VoiceFileResult : int {
     kVoiceFileFailed = 1,
     kVoiceFileChecksumMismatch = 2,
 };
+
+// What the user is told when a voice file cannot be read (UTF-8).
+inline std::string_view VoiceFileReadError(VoiceFileResult result) {
+    return result == kVoiceFileChecksumMismatch ? "Неизвестный формат файла" : "Невозможно открыть файл";
+}
+// ... or written.
+inline constexpr std::string_view kVoiceFileWriteError = "Невозможно сохранить файл";
 
 // Writes the newest version. Replaces the target only once the new file is complete on disk; a
 // symbolic link is written through to the file it names. On failure, reason says why (see SafeFile.h).

@@ -93,6 +93,14 @@ std::uint32_t VoiceBank::FreeSamples() const {
     return kCapacitySamples - OccupiedTotal();
 }
 
+std::uint32_t VoiceBank::FreeSamplesFor(std::uint8_t slot) const {
+    std::uint64_t others = 0;
+    for (std::uint8_t s = 0; s < kSlotCount; ++s)
+        if (s != slot)
+            others += OccupiedSamples((*slots_)[s].count);
+    return others >= kCapacitySamples ? 0 : static_cast<std::uint32_t>(kCapacitySamples - others);
+}
+
 std::uint32_t VoiceBank::UsedSamples() const {
     return OccupiedTotal();
 }
@@ -122,9 +130,13 @@ void VoiceBank::PackImage() {
     }
 }
 
-SlotDirectoryEntry VoiceBank::DirectoryEntry(std::uint8_t slot) const {
+SlotDirectoryEntry DirectoryEntryOf(const VoiceImage& image, std::uint8_t slot) {
     const std::uint8_t* entry = image.data() + kDirectoryEntrySize * slot;
     return {Get24(entry), Get24(entry + 3)};
+}
+
+SlotDirectoryEntry VoiceBank::DirectoryEntry(std::uint8_t slot) const {
+    return DirectoryEntryOf(image, slot);
 }
 
 // The directory may come from a blank controller (all 0xFF) or a damaged file: StoredPhraseOf keeps

@@ -9,8 +9,9 @@
 #include <span>
 
 // The controller's voice memory and the 50 voice slots it is packed from.
-// Sample counts are counts of 4-bit IMA ADPCM codes at 8000 samples per second.
+// Sample counts are counts of 4-bit IMA ADPCM codes at kSampleRate.
 
+inline constexpr int kSampleRate = 8000;           // samples per second, as the controller plays them
 inline constexpr std::size_t kImageSize = 539648;  // 0x83C00, the controller's voice memory
 inline constexpr std::size_t kDirectorySize = 300; // 50 entries of 6 bytes
 inline constexpr std::size_t kDirectoryEntrySize = 6;
@@ -26,6 +27,9 @@ struct SlotDirectoryEntry {
     std::uint32_t address = 0; // 24 bits on the wire: image offset of the slot's first data byte
     std::uint32_t count = 0;   // 24 bits on the wire: number of 4-bit samples
 };
+
+// The image's directory entry of the slot (0 to 49), as it stands.
+SlotDirectoryEntry DirectoryEntryOf(const VoiceImage& image, std::uint8_t slot);
 
 struct VoiceSlot {
     std::uint32_t count = 0;
@@ -57,6 +61,8 @@ public:
     // the capacity and an import that stays within FreeSamples always fits the packed image.
     std::uint32_t FreeSamples() const;
     std::uint32_t UsedSamples() const;
+    // The free samples once the slot's phrase is replaced: an import's room.
+    std::uint32_t FreeSamplesFor(std::uint8_t slot) const;
     void PackImage();
     void UnpackImage(bool fullLayout);
     // Puts back codes taken from a slot earlier (undo): the first count samples of bytes, packed as in

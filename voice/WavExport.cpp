@@ -1,6 +1,7 @@
 #include "WavExport.h"
 
 #include "SafeFile.h"
+#include "Voicebank.h"
 
 #include <array>
 #include <vector>
@@ -23,11 +24,11 @@ bool WriteWavFile(const std::filesystem::path& path, std::span<const std::int16_
     std::uint8_t* out = header.data() + 4;
     Put(out, 36 + dataSize, 4);
     out = header.data() + 16;
-    Put(out, 16, 4);   // fmt size
-    Put(out, 1, 2);    // PCM
-    Put(out, 1, 2);    // mono
-    Put(out, 8000, 4); // samples per second
-    Put(out, 16000, 4);
+    Put(out, 16, 4);          // fmt size
+    Put(out, 1, 2);           // PCM
+    Put(out, 1, 2);           // mono
+    Put(out, kSampleRate, 4); // samples per second
+    Put(out, 2 * kSampleRate, 4);
     Put(out, 2, 2);  // block alignment
     Put(out, 16, 2); // bits per sample
     *out++ = 'd';

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr std::size_t kMs = kTakeRate / 1000;
+constexpr std::size_t kMs = kSampleRate / 1000;
 
 // Silence (or a quiet hiss), a tone burst, silence again.
 std::vector<std::int16_t> Burst(std::size_t before, std::size_t length, std::size_t after, double amplitude,
@@ -19,7 +19,7 @@ std::vector<std::int16_t> Burst(std::size_t before, std::size_t length, std::siz
     std::srand(7);
     for (std::size_t i = 0; i < take.size(); ++i) {
         const double tone = i >= before && i < before + length
-                                ? amplitude * std::sin(2 * std::numbers::pi * 440 * double(i) / kTakeRate)
+                                ? amplitude * std::sin(2 * std::numbers::pi * 440 * double(i) / kSampleRate)
                                 : 0;
         take[i] = std::int16_t(std::lround(tone) + (hiss ? std::rand() % (2 * hiss + 1) - hiss : 0));
     }
