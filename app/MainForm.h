@@ -10,9 +10,11 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <system_error>
 
 inline const QString kSaveVoiceFileCaption = QStringLiteral("Сохранение файла голосовых сообщений");
 
+class BackgroundSave;
 class FileDialog;
 class QAction;
 class QComboBox;
@@ -142,7 +144,12 @@ private:
     void RunControllerAction(QAction& action, TransferMode mode);
     void LoadAutosave();
     bool SaveAutosave();
+    void CreateBackgroundSave();
+    void BackgroundSaveFailed(const std::error_code& reason);
+    void SaveInBackground(); // after every change to the bank
     bool SaveVoiceFileAs();
+    bool SaveVoiceFile();
+    bool ChangesSavedOrGivenUp();
     void ShowIncompleteBank(bool incomplete);
     std::uint8_t SelectedSlot() const;
     void ShowFileName(const QString& name); // in status panel 0
@@ -160,6 +167,8 @@ private:
     void ShowBankState();                             // part of UpdateDisplay
     void SelectEvent(int event);
     BankHistory history_;
+    BackgroundSave* backgroundSave_ = nullptr;
+    bool backgroundSaveWarned_ = false; // until a background save succeeds again
 
     std::array<QLabel*, 4> statusPanels_{};
     std::unique_ptr<SoundOutput> sound_;
@@ -167,4 +176,6 @@ private:
     bool centred_ = false;
     bool closing_ = false;
     bool closeAfterTransfer_ = false;
+    bool speakingEmpty_ = false;
+    bool closeAfterSpeech_ = false;
 };
