@@ -156,7 +156,6 @@ private:
     // The phrase's own controls and handlers, in MainFormSound.cpp.
     void CreateSoundControls();
     void ImportRecording(const QString& name);
-    bool ConvertRecording(const QString& name, const QString& description);
     void StopPlayback();
     void PlaybackEnded();
     void UpdateSoundControls();
