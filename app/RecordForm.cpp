@@ -1,13 +1,12 @@
 #include "RecordForm.h"
 
-#include "SpeechProgress.h"
-
 #include "Dialogs.h"
 #include "FormLayout.h"
 #include "ImportMessages.h"
 #include "SecondsText.h"
 #include "SoundInput.h"
 #include "SoundOutput.h"
+#include "SpeechProgress.h"
 #include "TakeView.h"
 #include "take/TakeSound.h"
 
@@ -233,7 +232,7 @@ void TFormRecord::BitBtnSpeakClick() {
         FinishRecording();
     const SpeechVoice voice = voices_[std::size_t(std::max(0, ComboBoxVoice->currentIndex()))];
     const std::string text = EditText->text().toStdString();
-    const std::uint32_t free = FreeSamplesFor(bank_, slot_);
+    const std::uint32_t free = bank_.FreeSamplesFor(slot_);
     std::vector<std::int16_t> take;
     SpeechEnd end = SpeechEnd::Failed;
     RunSpeech(this, 1, [&](std::stop_token stop, std::atomic<int>& done) {
