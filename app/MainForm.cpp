@@ -488,6 +488,7 @@ void TForm1::FileOpen1Execute() {
         history_.Record(workingBank, SelectedSlot(),
                         QStringLiteral("открытие файла «%1»").arg(QFileInfo(name).fileName()));
         history_.MarkSaved();
+        voiceFileLock_.Lock(ToPath(name), std::chrono::milliseconds(0));
         SaveInBackground();
         UpdateDisplay();
         break;
@@ -527,11 +528,19 @@ bool TForm1::SaveVoiceFile() {
     const QString name = StatusPanel(0)->text();
     if (name == kDefaultVoiceFile)
         return SaveVoiceFileAs();
+    if (!voiceFileLock_.Unchanged()) { // another program's work is not overwritten
+        ShowWarning(this, kSaveVoiceFileCaption,
+                    QStringLiteral("Файл «%1» изменён другой программой после открытия.\n"
+                                   "Сохраните голосовые сообщения в другой файл.")
+                        .arg(QFileInfo(name).fileName()));
+        return SaveVoiceFileAs();
+    }
     workingBank.PackImage();
     if (WriteVoiceFile(ToPath(name), workingBank.image) != kVoiceFileOk) {
         ShowWarning(this, kSaveVoiceFileCaption, QStringLiteral("Невозможно сохранить файл"));
         return false;
     }
+    voiceFileLock_.Lock(ToPath(name), std::chrono::milliseconds(0));
     history_.MarkSaved();
     ShowBankState();
     return true;
@@ -554,6 +563,7 @@ bool TForm1::SaveVoiceFileAs() {
         ShowWarning(this, kSaveVoiceFileCaption, QStringLiteral("Невозможно сохранить файл"));
         return false;
     }
+    voiceFileLock_.Lock(ToPath(name), std::chrono::milliseconds(0));
     ShowFileName(name);
     history_.MarkSaved();
     ShowBankState();

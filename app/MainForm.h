@@ -3,6 +3,7 @@
 #include "BankHistory.h"
 #include "link/Transfer.h"
 #include "serial/CPort.h"
+#include "voice/BankLock.h"
 #include "voice/Voicebank.h"
 
 #include <QMainWindow>
@@ -167,6 +168,7 @@ private:
     void SelectEvent(int event);
     BankHistory history_;
     BackgroundSave* backgroundSave_ = nullptr;
+    BankLock voiceFileLock_; // the file opened or saved last, held from its reading to the next save
     bool backgroundSaveWarned_ = false; // until a background save succeeds again
 
     std::array<QLabel*, 4> statusPanels_{};

@@ -1,5 +1,6 @@
 #include "BankFile.h"
 
+#include "voice/SaveErrorText.h"
 #include "voice/VoiceFile.h"
 #include "voice/Voicebank.h"
 
@@ -22,6 +23,8 @@ std::string LoadBank(const std::string& file, VoiceBank& bank) {
 
 std::string SaveBank(const std::string& file, VoiceBank& bank) {
     bank.PackImage();
-    return WriteVoiceFile(PathOf(file), bank.image) == kVoiceFileOk ? std::string()
-                                                                    : "Невозможно сохранить файл";
+    std::error_code reason;
+    if (WriteVoiceFile(PathOf(file), bank.image, reason) == kVoiceFileOk)
+        return {};
+    return reason ? "Невозможно сохранить файл: " + SaveErrorText(reason) : "Невозможно сохранить файл";
 }

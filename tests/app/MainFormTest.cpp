@@ -736,6 +736,17 @@ TEST_F(EditingTest, OpeningOverChangesNotInAFileOfTheUsersOwnAsksToSaveThemFirst
     EXPECT_EQ(form->workingBank.Slot(8).count, 0u);
     form->EditUndo->trigger();
     EXPECT_EQ(form->workingBank.Slot(8).count, 12000u);
+
+    WriteFileBytes(Path("other.vce"), VoiceFileBytes(ImageWithSlots({{4, 100}}))); // by another program
+    dialogs.messages.clear();
+    dialogs.AnswerNextMessage(QMessageBox::Yes);
+    form->FileOpen1->trigger(); // its save dialog cancelled: nothing saved, nothing opened
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(Messages()[1].text,
+              "Файл «other.vce» изменён другой программой после открытия.\nСохраните голосовые сообщения в "
+              "другой файл.");
+    EXPECT_EQ(SamplesInFile(Path("other.vce"), 4), 100);
+    EXPECT_EQ(form->workingBank.Slot(8).count, 12000u);
 }
 
 // A kill or a crash loses nothing: each change reaches "default.vce" soon after, with no close.
