@@ -13,8 +13,10 @@ std::string SaveErrorText(const std::error_code& reason) {
     case ENOSPC:
     case EFBIG:
         return "на диске нет места";
+#ifdef EDQUOT // not on Windows
     case EDQUOT:
         return "исчерпана дисковая квота";
+#endif
     case EACCES:
     case EPERM:
         return "нет прав на запись";
