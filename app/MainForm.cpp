@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "AboutBox.h"
+#include "BackgroundSave.h"
 #include "ComPortSetup.h"
 #include "Dialogs.h"
 #include "EventList.h"
@@ -11,6 +12,7 @@
 #include "SecondsText.h"
 #include "SettingsFile.h"
 #include "SoundOutput.h"
+#include "SpeechProgress.h"
 #include "controller/ControllerLine.h"
 #include "link/ComSelect.h"
 #include "link/ReadWriteAction.h"
@@ -351,6 +353,7 @@ void TForm1::FormCreate() {
     }
 
     LoadAutosave();
+    CreateBackgroundSave();
     history_.Reset(workingBank);
     UpdateDisplay();
 
@@ -379,6 +382,8 @@ std::uint16_t TForm1::SaveSettings() {
 
 bool TForm1::FormClose() {
     SaveSettings();
+    if (backgroundSave_)
+        backgroundSave_->Wait();
     workingBank.PackImage();
     return SaveAutosave();
 }
@@ -390,12 +395,23 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (speakingEmpty_) { // the bank is filled when it ends, and the window closed then
+        closeAfterSpeech_ = true;
+        StopRunningSpeech();
+        event->ignore();
+        return;
+    }
     closing_ = true;
     event->setAccepted(FormClose());
     closing_ = false;
 }
 
 void TForm1::EndProgram() {
+    StopRunningSpeech();
+    if (speakingEmpty_) {
+        closeAfterSpeech_ = true;
+        return;
+    }
     if (!transferRunning) {
         close();
         return;
@@ -466,7 +482,7 @@ void TForm1::FileNew1Execute() {
 
 void TForm1::FileOpen1Execute() {
     StopPlayback();
-    if (!OpenDialog2->Execute(this))
+    if (!ChangesSavedOrGivenUp() || !OpenDialog2->Execute(this))
         return;
     const QString name = OpenDialog2->FileName;
     switch (const VoiceFileResult result = ReadVoiceFile(ToPath(name), workingBank.image, fullLayout)) {
@@ -476,6 +492,8 @@ void TForm1::FileOpen1Execute() {
         history_.Record(workingBank, SelectedSlot(),
                         QStringLiteral("открытие файла «%1»").arg(QFileInfo(name).fileName()));
         history_.MarkSaved();
+        voiceFileLock_.Lock(ToPath(name), std::chrono::milliseconds(0));
+        SaveInBackground();
         UpdateDisplay();
         break;
     default:
@@ -486,6 +504,47 @@ void TForm1::FileOpen1Execute() {
 
 void TForm1::FileSave1Execute() {
     SaveVoiceFileAs();
+}
+
+// Before the bank is replaced, changes not yet in a file of the user's own choosing: saved (Да), given
+// up (Нет; undo still brings them back), or kept with the open abandoned (Отмена).
+bool TForm1::ChangesSavedOrGivenUp() {
+    if (!history_.Modified())
+        return true;
+    const QString text =
+        QStringLiteral("Сохранить изменения в файле «%1»?").arg(QFileInfo(StatusPanel(0)->text()).fileName());
+    switch (Dialogs::Current().Message(this, QMessageBox::Warning, kOpenVoiceFileCaption, text,
+                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return SaveVoiceFile();
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Into the file last opened or saved; the autosave is no such file, so its bank goes through the dialog.
+bool TForm1::SaveVoiceFile() {
+    const QString name = StatusPanel(0)->text();
+    if (name == kDefaultVoiceFile)
+        return SaveVoiceFileAs();
+    if (!voiceFileLock_.Unchanged()) { // another program's work is not overwritten
+        ShowWarning(this, kSaveVoiceFileCaption,
+                    QStringLiteral("Файл «%1» изменён другой программой после открытия.\n"
+                                   "Сохраните голосовые сообщения в другой файл.")
+                        .arg(QFileInfo(name).fileName()));
+        return SaveVoiceFileAs();
+    }
+    workingBank.PackImage();
+    if (WriteVoiceFile(ToPath(name), workingBank.image) != kVoiceFileOk) {
+        ShowWarning(this, kSaveVoiceFileCaption, QStringLiteral("Невозможно сохранить файл"));
+        return false;
+    }
+    voiceFileLock_.Lock(ToPath(name), std::chrono::milliseconds(0));
+    history_.MarkSaved();
+    ShowBankState();
+    return true;
 }
 
 bool TForm1::SaveVoiceFileAs() {
@@ -505,6 +564,7 @@ bool TForm1::SaveVoiceFileAs() {
         ShowWarning(this, kSaveVoiceFileCaption, Utf8Text(kVoiceFileWriteError));
         return false;
     }
+    voiceFileLock_.Lock(ToPath(name), std::chrono::milliseconds(0));
     ShowFileName(name);
     history_.MarkSaved();
     ShowBankState();

@@ -3,6 +3,7 @@
 #include "BankHistory.h"
 #include "link/Transfer.h"
 #include "serial/CPort.h"
+#include "voice/BankLock.h"
 #include "voice/Voicebank.h"
 
 #include <QMainWindow>
@@ -10,9 +11,11 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <system_error>
 
 inline const QString kSaveVoiceFileCaption = QStringLiteral("Сохранение файла голосовых сообщений");
 
+class BackgroundSave;
 class FileDialog;
 class QAction;
 class QComboBox;
@@ -142,7 +145,12 @@ private:
     void RunControllerAction(QAction& action, TransferMode mode);
     void LoadAutosave();
     bool SaveAutosave();
+    void CreateBackgroundSave();
+    void BackgroundSaveFailed(const std::error_code& reason);
+    void SaveInBackground(); // after every change to the bank
     bool SaveVoiceFileAs();
+    bool SaveVoiceFile();
+    bool ChangesSavedOrGivenUp();
     void ShowIncompleteBank(bool incomplete);
     std::uint8_t SelectedSlot() const;
     void ShowFileName(const QString& name); // in status panel 0
@@ -159,6 +167,9 @@ private:
     void ShowBankState();                             // part of UpdateDisplay
     void SelectEvent(int event);
     BankHistory history_;
+    BackgroundSave* backgroundSave_ = nullptr;
+    BankLock voiceFileLock_; // the file opened or saved last, held from its reading to the next save
+    bool backgroundSaveWarned_ = false; // until a background save succeeds again
 
     std::array<QLabel*, 4> statusPanels_{};
     std::unique_ptr<SoundOutput> sound_;
@@ -166,4 +177,6 @@ private:
     bool centred_ = false;
     bool closing_ = false;
     bool closeAfterTransfer_ = false;
+    bool speakingEmpty_ = false;
+    bool closeAfterSpeech_ = false;
 };

@@ -1,6 +1,8 @@
-// The working bank's copy between runs, "default.vce" in the working folder: read at start, written at
-// close. Neither may lose the installer's work.
+// The working bank's copy between runs, "default.vce" in the working folder: read at start, written
+// soon after each change and at close. None of these may lose the installer's work.
 #include "MainForm.h"
+
+#include "BackgroundSave.h"
 
 #include "Dialogs.h"
 #include "FileErrorText.h"
@@ -11,6 +13,7 @@
 #include <QDir>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -64,6 +67,31 @@ void TForm1::LoadAutosave() {
     ShowWarning(this, QStringLiteral("Открытие файла голосовых сообщений"),
                 what + where +
                     QStringLiteral("\nПрограмма начинает работу с пустой памятью голосовых сообщений."));
+}
+
+// The transfer's worker reads the bank's image while it runs: the image is taken after it.
+void TForm1::CreateBackgroundSave() {
+    backgroundSave_ = new BackgroundSave(
+        ToPath(WorkingDirectory + kAutosaveName),
+        [this]() -> std::unique_ptr<VoiceImage> {
+            if (transferRunning)
+                return nullptr;
+            workingBank.PackImage();
+            return std::make_unique<VoiceImage>(workingBank.image);
+        },
+        this);
+    connect(backgroundSave_, &BackgroundSave::Failed, this, &TForm1::BackgroundSaveFailed);
+    connect(backgroundSave_, &BackgroundSave::Succeeded, this, [this] { backgroundSaveWarned_ = false; });
+}
+
+// Once, not at every change: the next change and the close try again, and the close asks what to do.
+void TForm1::BackgroundSaveFailed(const std::error_code& reason) {
+    if (std::exchange(backgroundSaveWarned_, true))
+        return;
+    ShowWarning(this, kSaveVoiceFileCaption,
+                QStringLiteral("Не удалось сохранить голосовые сообщения в файл «%1»: %2.\n"
+                               "Программа попробует ещё раз при следующем изменении и при закрытии.")
+                    .arg(QDir::toNativeSeparators(WorkingDirectory + kAutosaveName), FileErrorText(reason)));
 }
 
 // False when the window stays open. When the file can't be written, the user may save the bank

@@ -1,6 +1,7 @@
 // Undo and redo of the changes to the bank, and the mark of a bank that differs from its voice file.
 #include "MainForm.h"
 
+#include "BackgroundSave.h"
 #include "EventList.h"
 
 #include <QAction>
@@ -24,11 +25,13 @@ void TForm1::CreateEditActions() {
 void TForm1::EditUndoExecute() {
     StopPlayback();
     SelectEvent(history_.Undo(workingBank));
+    SaveInBackground();
 }
 
 void TForm1::EditRedoExecute() {
     StopPlayback();
     SelectEvent(history_.Redo(workingBank));
+    SaveInBackground();
 }
 
 // The change that undo or redo went over is shown: its event is selected.
@@ -40,7 +43,13 @@ void TForm1::SelectEvent(int event) {
 
 void TForm1::BankChanged(int event, const QString& what) {
     history_.Record(workingBank, event, what);
+    SaveInBackground();
     UpdateDisplay();
+}
+
+void TForm1::SaveInBackground() {
+    if (backgroundSave_)
+        backgroundSave_->Changed();
 }
 
 void TForm1::ShowBankState() {

@@ -6,10 +6,10 @@
 #include "FormLayout.h"
 #include "ModalDialog.h"
 #include "RecordForm.h"
+#include "SpeechProgress.h"
 #include "take/SpeakEmpty.h"
 #include "voice/EventNames.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -17,6 +17,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <utility>
 
 void TForm1::CreateRecordControls() {
     BitBtnRecord = Place(new QPushButton(QIcon(QStringLiteral(":/icons/sound-record.svg")),
@@ -54,6 +55,8 @@ void TForm1::BitBtnRecordClick() {
                     QStringLiteral("запись фрагмента «%1»").arg(ComboBoxEvents->currentText()));
 }
 
+// The bank is filled once the speech is over, with what was spoken before a stop; an end of the program
+// meanwhile stops the speech and closes the window after it.
 void TForm1::FileSpeakEmptyExecute() {
     const QString caption = QStringLiteral("Озвучить пустые события");
     const std::vector<SpeechVoice> voices = InstalledVoices();
@@ -63,14 +66,30 @@ void TForm1::FileSpeakEmptyExecute() {
                         QString::fromUtf8(kMissingVoice.remedy));
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const SpeakEmptyResult result = SpeakEmptyEvents(workingBank, kEventNames, voices.front());
-    QApplication::restoreOverrideCursor();
+    StopPlayback();
+    const std::vector<std::uint8_t> events = EmptyEvents(workingBank, kEventNames.size());
+    std::vector<const char*> texts;
+    for (const std::uint8_t event : events)
+        texts.push_back(kEventNames[event]);
+    const double freeSeconds = double(workingBank.FreeSamples()) / 8000;
+    SpokenTakes spoken;
+    speakingEmpty_ = true;
+    RunSpeech(this, int(texts.size()), [&](std::stop_token stop, std::atomic<int>& done) {
+        spoken = SpeakAll(texts, voices.front(), SpeechLimits{freeSeconds, stop}, done);
+    });
+    speakingEmpty_ = false;
+    const SpeakEmptyResult result = FillEmptyEvents(workingBank, events, spoken);
     BankChanged(SelectedSlot(), QStringLiteral("озвучивание пустых событий"));
+    if (std::exchange(closeAfterSpeech_, false)) {
+        close();
+        return;
+    }
     QString text = QStringLiteral("Озвучено событий: %1.\nНе поместилось в память: %2.")
                        .arg(result.filled)
                        .arg(result.tooLong);
     if (result.failed > 0)
         text += QStringLiteral("\nСинтезатор речи не смог озвучить: %1.").arg(result.failed);
+    if (result.stopped > 0)
+        text += QStringLiteral("\nОзвучивание прервано, не озвучено: %1.").arg(result.stopped);
     Dialogs::Current().Message(this, QMessageBox::Information, caption, text, QMessageBox::Ok);
 }

@@ -6,10 +6,10 @@
 #include "SecondsText.h"
 #include "SoundInput.h"
 #include "SoundOutput.h"
+#include "SpeechProgress.h"
 #include "TakeView.h"
 #include "take/TakeSound.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -238,14 +238,30 @@ void TFormRecord::BitBtnSpeakClick() {
     if (recording_)
         FinishRecording();
     const SpeechVoice voice = voices_[std::size_t(std::max(0, ComboBoxVoice->currentIndex()))];
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    auto spoken = SpokenTake(voice, EditText->text().toStdString());
-    QApplication::restoreOverrideCursor();
-    if (!spoken) {
+    const std::string text = EditText->text().toStdString();
+    const std::uint32_t free = bank_.FreeSamplesFor(slot_);
+    std::vector<std::int16_t> take;
+    SpeechEnd end = SpeechEnd::Failed;
+    RunSpeech(this, 1, [&](std::stop_token stop, std::atomic<int>& done) {
+        end = SpokenTake(voice, text, SpeechLimits{double(free) / 8000, stop}, take);
+        ++done;
+    });
+    switch (end) {
+    case SpeechEnd::Spoken:
+        SetTake(std::move(take));
+        return;
+    case SpeechEnd::Failed:
         LabelStatus->setText(QStringLiteral("Синтезатор речи не смог озвучить этот текст."));
         return;
+    case SpeechEnd::TooLong:
+        LabelStatus->setText(
+            QStringLiteral("Синтезатор речи выдал запись длиннее свободной памяти (%1 Сек.).")
+                .arg(SecondsText(free)));
+        return;
+    case SpeechEnd::Stopped:
+        LabelStatus->setText(QStringLiteral("Озвучивание прервано."));
+        return;
     }
-    SetTake(std::move(*spoken));
 }
 
 void TFormRecord::SetTake(std::vector<std::int16_t> take) {

@@ -1,10 +1,11 @@
 // Times "Озвучить пустые события" without the window: the names of all 43 events spoken into an empty
 // bank (synthesis as separate programs, conversion, trimming, encoding). Target: under 3 s.
 //   bench-speech [runs] [festival]   (default 5 runs with espeak-ng; the median and the range are printed)
-#include "voice/EventNames.h"
 #include "take/SpeakEmpty.h"
+#include "voice/EventNames.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +26,14 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
         VoiceBank bank;
         const auto start = std::chrono::steady_clock::now();
-        result = SpeakEmptyEvents(bank, kEventNames, voice);
+        const std::vector<std::uint8_t> events = EmptyEvents(bank, kEventNames.size());
+        std::vector<const char*> texts;
+        for (const std::uint8_t event : events)
+            texts.push_back(kEventNames[event]);
+        std::atomic<int> done{0};
+        const SpokenTakes spoken =
+            SpeakAll(texts, voice, SpeechLimits{double(bank.FreeSamples()) / 8000}, done);
+        result = FillEmptyEvents(bank, events, spoken);
         seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         if (run == 0)
             std::printf("filled %d, too long %d, failed %d; %.1f s of speech\n", result.filled,

@@ -1,5 +1,6 @@
 #include "BankFile.h"
 
+#include "voice/SaveErrorText.h"
 #include "voice/VoiceFile.h"
 #include "voice/Voicebank.h"
 
@@ -18,6 +19,9 @@ std::string LoadBank(const std::string& file, VoiceBank& bank) {
 
 std::string SaveBank(const std::string& file, VoiceBank& bank) {
     bank.PackImage();
-    return WriteVoiceFile(PathOf(file), bank.image) == kVoiceFileOk ? std::string()
-                                                                    : std::string(kVoiceFileWriteError);
+    std::error_code reason;
+    if (WriteVoiceFile(PathOf(file), bank.image, reason) == kVoiceFileOk)
+        return {};
+    const std::string failed(kVoiceFileWriteError);
+    return reason ? failed + ": " + SaveErrorText(reason) : failed;
 }

@@ -66,10 +66,42 @@ JsonWriter& JsonWriter::Key(std::string_view key) {
     return *this;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of text, 0 when there is none (a file name
+// of another encoding, a cut sequence, an overlong form or a surrogate).
+std::size_t Utf8Length(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || text.size() < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+    const unsigned char second = byte(1);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
+        return 0;
+    return length;
+}
+
+} // namespace
+
+// Bytes that are not UTF-8 become U+FFFD each: the document stays valid whatever a file name holds.
 JsonWriter& JsonWriter::String(std::string_view text) {
     BeforeValue();
     out_ << '"';
-    for (const char c : text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const char c = text[at];
+        const std::size_t length = Utf8Length(text.substr(at));
+        if (length == 0) {
+            out_ << "\\ufffd";
+            ++at;
+            continue;
+        }
         if (c == '"' || c == '\\') {
             out_ << '\\' << c;
         } else if (c == '\n') {
@@ -79,8 +111,9 @@ JsonWriter& JsonWriter::String(std::string_view text) {
             std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
             out_ << escaped;
         } else {
-            out_ << c;
+            out_ << text.substr(at, length);
         }
+        at += length;
     }
     out_ << '"';
     return *this;

@@ -15,8 +15,12 @@ std::string SecondsText(std::uint32_t samples) {
     return FormatSeconds(samples, ",");
 }
 
-void WriteFailure(JsonWriter& json, std::string_view command, std::string_view message) {
-    json.BeginObject().Key("command").String(command).Key("error").String(message).EndObject();
+void WriteFailure(JsonWriter& json, std::string_view command, std::string_view message,
+                  std::string_view file) {
+    json.BeginObject().Key("command").String(command);
+    if (!file.empty())
+        json.Key("file").String(file);
+    json.Key("error").String(message).EndObject();
 }
 
 void PrintEvents(const std::vector<std::uint8_t>& events, std::string_view indent) {

@@ -21,8 +21,10 @@ void PrintError(std::string_view text);
 // Seconds as the window shows them, with a decimal comma: "134,8".
 std::string SecondsText(std::uint32_t samples);
 
-// The command's name and the message of a failure, as the JSON document of a command that failed.
-void WriteFailure(JsonWriter& json, std::string_view command, std::string_view message);
+// The command's name, the file that failed (when one did) and the message of a failure, as the JSON
+// document of a command that failed.
+void WriteFailure(JsonWriter& json, std::string_view command, std::string_view message,
+                  std::string_view file = {});
 
 // Each event with its name, as the text lines of a summary or as a JSON array.
 void PrintEvents(const std::vector<std::uint8_t>& events, std::string_view indent);

@@ -123,7 +123,7 @@ int FailOnFile(const CommandLine& line, const std::string& message) {
     PrintError(line.arguments[0] + ": " + message);
     if (line.json) {
         JsonWriter json(std::cout);
-        WriteFailure(json, line.command, message);
+        WriteFailure(json, line.command, message, line.arguments[0]);
     }
     return kExitFailed;
 }

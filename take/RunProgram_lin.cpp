@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <sstream>
 
@@ -48,18 +49,25 @@ bool MakePipe(Descriptor& readEnd, Descriptor& writeEnd) {
     return true;
 }
 
-// Feeds the input and collects the output until the program closes its output or time runs out.
-// Returns false at the time limit.
-bool Exchange(int toChild, int fromChild, const std::string& input, std::string& output,
-              Clock::time_point deadline, Descriptor& inputEnd) {
+constexpr int kStopCheckMs = 50; // how soon a requested stop is seen
+
+// Feeds the input and collects the output until the program closes its output or a limit is reached.
+// Returns false at a limit, with the run saying which.
+bool Exchange(int toChild, int fromChild, const std::string& input, ProgramRun& run, const RunLimits& limits,
+              Descriptor& inputEnd) {
+    const Clock::time_point deadline = Clock::now() + limits.time;
     std::size_t written = 0;
     std::array<char, 65536> chunk;
     for (;;) {
+        if (limits.stop.stop_requested()) {
+            run.stopped = true;
+            return false;
+        }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return false;
         pollfd fds[2] = {{fromChild, POLLIN, 0}, {inputEnd.Get() >= 0 ? toChild : -1, POLLOUT, 0}};
-        if (::poll(fds, 2, int(left.count())) < 0) {
+        if (::poll(fds, 2, int(std::min<long long>(left.count(), kStopCheckMs))) < 0) {
             if (errno == EINTR)
                 continue;
             return false;
@@ -78,8 +86,12 @@ bool Exchange(int toChild, int fromChild, const std::string& input, std::string&
                 return true;
             if (n < 0 && errno != EINTR && errno != EAGAIN)
                 return true;
+            if (n > 0 && std::size_t(n) > limits.output - run.output.size()) {
+                run.tooMuchOutput = true;
+                return false;
+            }
             if (n > 0)
-                output.append(chunk.data(), std::size_t(n));
+                run.output.append(chunk.data(), std::size_t(n));
         }
     }
 }
@@ -96,7 +108,7 @@ bool MakeSocketPair(Descriptor& childEnd, Descriptor& ownEnd) {
 } // namespace
 
 ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::string& input,
-                      std::chrono::milliseconds limit) {
+                      const RunLimits& limits) {
     ProgramRun run;
     Descriptor inRead, inWrite, outRead, outWrite;
     // Its input is a socket rather than a pipe: a program that quits without reading all of it must
@@ -113,8 +125,14 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::stri
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    // A group of its own, so that what it starts in turn (and may hold the output open) goes with it.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = 0;
-    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         return run;
@@ -122,10 +140,9 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::stri
     inRead.Close();
     outWrite.Close();
 
-    const bool ended =
-        Exchange(inWrite.Get(), outRead.Get(), input, run.output, Clock::now() + limit, inWrite);
-    if (!ended)
-        ::kill(pid, SIGKILL);
+    const bool ended = Exchange(inWrite.Get(), outRead.Get(), input, run, limits, inWrite);
+    if (!ended) // the group is still ours: its leader is not yet reaped
+        ::kill(-pid, SIGKILL);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }

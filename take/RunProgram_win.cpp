@@ -68,7 +68,7 @@ bool MakePipe(Handle& readEnd, Handle& writeEnd, bool childReads) {
 } // namespace
 
 ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::string& input,
-                      std::chrono::milliseconds limit) {
+                      const RunLimits& limits) {
     ProgramRun run;
     Handle inRead, inWrite, outRead, outWrite, errorSink;
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
@@ -87,14 +87,22 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::stri
     startup.hStdInput = inRead.Get();
     startup.hStdOutput = outWrite.Get();
     startup.hStdError = errorSink.Get();
+    // A job holds the program and whatever it starts in turn, so that a kill takes them all; the program
+    // starts suspended until it is in the job.
+    Handle job;
+    *job.Receive() = CreateJobObjectW(nullptr, nullptr);
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                       nullptr, &startup, &process) == 0)
+    if (job.Get() == nullptr ||
+        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                       CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &process) == 0)
         return run;
     run.started = true;
     Handle processHandle, threadHandle;
     *processHandle.Receive() = process.hProcess;
     *threadHandle.Receive() = process.hThread;
+    if (AssignProcessToJobObject(job.Get(), processHandle.Get()) == 0)
+        TerminateProcess(processHandle.Get(), 1);
+    ResumeThread(threadHandle.Get());
     inRead.Close();
     outWrite.Close();
     errorSink.Close();
@@ -114,17 +122,25 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::stri
     std::thread collector([&] {
         char chunk[65536];
         DWORD n = 0;
-        while (ReadFile(outRead.Get(), chunk, sizeof chunk, &n, nullptr) != 0 && n > 0)
+        while (ReadFile(outRead.Get(), chunk, sizeof chunk, &n, nullptr) != 0 && n > 0) {
+            if (n > limits.output - run.output.size()) {
+                run.tooMuchOutput = true;
+                TerminateJobObject(job.Get(), 1);
+                break;
+            }
             run.output.append(chunk, n);
+        }
     });
-    const bool ended =
-        WaitForSingleObject(processHandle.Get(), static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
-    if (!ended)
-        TerminateProcess(processHandle.Get(), 1);
+    const auto deadline = std::chrono::steady_clock::now() + limits.time;
+    bool ended = false;
+    while (!ended && !limits.stop.stop_requested() && std::chrono::steady_clock::now() < deadline)
+        ended = WaitForSingleObject(processHandle.Get(), 50) == WAIT_OBJECT_0;
+    run.stopped = !ended && limits.stop.stop_requested();
+    TerminateJobObject(job.Get(), 1); // also what it left running that may hold the output open
     feeder.join();
     collector.join();
     DWORD exitCode = 0;
-    if (ended && GetExitCodeProcess(processHandle.Get(), &exitCode) != 0)
+    if (ended && !run.tooMuchOutput && GetExitCodeProcess(processHandle.Get(), &exitCode) != 0)
         run.exitCode = static_cast<int>(exitCode);
     return run;
 }

@@ -4,56 +4,67 @@
 #include "Trim.h"
 
 #include <algorithm>
-#include <atomic>
-#include <optional>
+#include <exception>
 #include <thread>
-#include <vector>
 
-namespace {
+std::vector<std::uint8_t> EmptyEvents(const VoiceBank& bank, std::size_t count) {
+    std::vector<std::uint8_t> empty;
+    for (std::size_t event = 0; event < count && event < kEventSlotCount; ++event)
+        if (bank.Slot(std::uint8_t(event)).count == 0)
+            empty.push_back(std::uint8_t(event));
+    return empty;
+}
 
-using Phrase = std::optional<std::vector<std::int16_t>>;
-
-// The synthesiser runs as one program per text: as many at once as there are processors.
-std::vector<Phrase> SpeakAll(const std::vector<const char*>& texts, SpeechVoice voice) {
-    std::vector<Phrase> phrases(texts.size());
+SpokenTakes SpeakAll(const std::vector<const char*>& texts, SpeechVoice voice, const SpeechLimits& limits,
+                     std::atomic<int>& done) {
+    SpokenTakes spoken{std::vector<std::vector<std::int16_t>>(texts.size()),
+                       std::vector<SpeechEnd>(texts.size(), SpeechEnd::Stopped)};
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
-        for (std::size_t i = next++; i < texts.size(); i = next++)
-            phrases[i] = SpokenTake(voice, texts[i]);
+        for (std::size_t i = next++; i < texts.size() && !limits.stop.stop_requested(); i = next++) {
+            try {
+                spoken.ends[i] = SpokenTake(voice, texts[i], limits, spoken.takes[i]);
+            } catch (const std::exception&) { // out of memory, most likely
+                spoken.takes[i] = {};
+                spoken.ends[i] = SpeechEnd::Failed;
+            }
+            ++done;
+        }
     };
     std::vector<std::jthread> workers(std::max(1U, std::thread::hardware_concurrency()) - 1);
     for (auto& worker : workers)
         worker = std::jthread(work);
     work();
-    return phrases;
+    return spoken;
 }
 
-} // namespace
-
-SpeakEmptyResult SpeakEmptyEvents(VoiceBank& bank, std::span<const char* const> names, SpeechVoice voice) {
-    std::vector<std::uint8_t> empty;
-    std::vector<const char*> texts;
-    for (std::size_t event = 0; event < names.size() && event < kEventSlotCount; ++event)
-        if (bank.Slot(std::uint8_t(event)).count == 0) {
-            empty.push_back(std::uint8_t(event));
-            texts.push_back(names[event]);
-        }
-    const std::vector<Phrase> phrases = SpeakAll(texts, voice);
+SpeakEmptyResult FillEmptyEvents(VoiceBank& bank, std::span<const std::uint8_t> events,
+                                 const SpokenTakes& spoken) {
     SpeakEmptyResult result;
-    for (std::size_t i = 0; i < empty.size(); ++i) {
-        if (!phrases[i]) {
+    for (std::size_t i = 0; i < events.size() && i < spoken.ends.size(); ++i) {
+        switch (spoken.ends[i]) {
+        case SpeechEnd::Failed:
             ++result.failed;
             continue;
+        case SpeechEnd::TooLong:
+            ++result.tooLong;
+            continue;
+        case SpeechEnd::Stopped:
+            ++result.stopped;
+            continue;
+        case SpeechEnd::Spoken:
+            break;
         }
-        const TakeRange range = TrimSilence(*phrases[i]);
-        const auto phrase = PreparedTake(std::span(*phrases[i]).subspan(range.begin, range.Length()), true);
+        const std::vector<std::int16_t>& take = spoken.takes[i];
+        const TakeRange range = TrimSilence(take);
+        const auto phrase = PreparedTake(std::span(take).subspan(range.begin, range.Length()), true);
         if (phrase.size() > bank.FreeSamples()) {
             ++result.tooLong;
             continue;
         }
-        bank.ClearSlot(empty[i]);
+        bank.ClearSlot(events[i]);
         for (const std::int16_t s : phrase)
-            bank.AppendSample(empty[i], s);
+            bank.AppendSample(events[i], s);
         ++result.filled;
     }
     return result;

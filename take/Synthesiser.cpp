@@ -4,6 +4,7 @@
 #include "StreamedWav.h"
 #include "SystemVoice.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -11,16 +12,41 @@
 namespace {
 
 constexpr auto kTimeLimit = std::chrono::seconds(30);
+constexpr int kEspeakRate = 22050;
 constexpr int kFestivalRate = 16000;
+constexpr double kSilenceRoom = 10; // seconds a phrase may have beyond the limit before it is trimmed
+constexpr std::size_t kHeaderRoom = 4096;
+
+// The most output a phrase within the limits can take, as 16-bit samples at the rate.
+RunLimits ProgramLimits(const SpeechLimits& limits, int rate) {
+    const double seconds = std::max(0.0, limits.seconds) + kSilenceRoom;
+    return RunLimits{kTimeLimit, std::size_t(seconds * rate) * 2 + kHeaderRoom, limits.stop};
+}
+
+SpeechEnd RunEnd(const ProgramRun& run) {
+    if (run.stopped)
+        return SpeechEnd::Stopped;
+    if (run.tooMuchOutput)
+        return SpeechEnd::TooLong;
+    return run.exitCode == 0 ? SpeechEnd::Spoken : SpeechEnd::Failed;
+}
 const char* const kFestivalVoiceFolder = "/usr/share/festival/voices/russian/msu_ru_nsh_clunits";
 
 // espeak-ng writes a WAV to its output; its text comes through its input so that a text starting with
 // a dash is spoken, not taken for an option.
-std::optional<SpokenText> SpeakWithEspeak(const std::string& text) {
-    const ProgramRun run = RunProgram({"espeak-ng", "-v", "ru", "--stdout", "--stdin"}, text, kTimeLimit);
-    if (run.exitCode != 0)
-        return std::nullopt;
-    return ReadStreamedWav(run.output);
+SpeechEnd SpeakWithEspeak(const std::string& text, const SpeechLimits& limits, SpokenText& spoken) {
+    const ProgramRun run = RunProgram({"espeak-ng", "-v", "ru", "--stdout", "--stdin"}, text,
+                                      ProgramLimits(limits, kEspeakRate));
+    if (RunEnd(run) != SpeechEnd::Spoken)
+        return RunEnd(run);
+    std::optional<SpokenText> read = ReadStreamedWav(run.output);
+    if (!read)
+        return SpeechEnd::Failed;
+    // Another rate than its usual one: the samples still have to fit the limit.
+    if (read->rate <= 0 || double(read->samples.size()) / read->rate > limits.seconds + kSilenceRoom)
+        return SpeechEnd::TooLong;
+    spoken = std::move(*read);
+    return SpeechEnd::Spoken;
 }
 
 // The Russian voice's letter-to-sound rules know only letters, digits and a few marks; anything else
@@ -43,27 +69,38 @@ std::string FestivalText(const std::string& text) {
 
 // text2wave rewrites its WAV header at the end, which a pipe cannot take (the header would come twice);
 // raw samples at a rate we name are unambiguous.
-std::optional<SpokenText> SpeakWithFestival(const std::string& text) {
+SpeechEnd SpeakWithFestival(const std::string& text, const SpeechLimits& limits, SpokenText& spoken) {
     const ProgramRun run = RunProgram({"text2wave", "-eval", "(voice_msu_ru_nsh_clunits)", "-otype", "raw",
                                        "-F", std::to_string(kFestivalRate)},
-                                      FestivalText(text), kTimeLimit);
-    if (run.exitCode != 0)
-        return std::nullopt;
-    SpokenText spoken{std::vector<std::int16_t>(run.output.size() / 2), kFestivalRate};
+                                      FestivalText(text), ProgramLimits(limits, kFestivalRate));
+    if (RunEnd(run) != SpeechEnd::Spoken)
+        return RunEnd(run);
+    spoken = SpokenText{std::vector<std::int16_t>(run.output.size() / 2), kFestivalRate};
     std::memcpy(spoken.samples.data(), run.output.data(), spoken.samples.size() * 2); // native order
-    return spoken;
+    return SpeechEnd::Spoken;
 }
 
-std::optional<SpokenText> SpokenBy(SpeechVoice voice, const std::string& text) {
+// The system's voice speaks in this process, within its own time limit; only the length is checked.
+SpeechEnd SpeakWithSystem(const std::string& text, const SpeechLimits& limits, SpokenText& spoken) {
+    std::optional<SpokenText> said = SpeakWithSystemVoice(text);
+    if (!said)
+        return SpeechEnd::Failed;
+    if (said->rate <= 0 || double(said->samples.size()) / said->rate > limits.seconds + kSilenceRoom)
+        return SpeechEnd::TooLong;
+    spoken = std::move(*said);
+    return SpeechEnd::Spoken;
+}
+
+SpeechEnd SpokenBy(SpeechVoice voice, const std::string& text, const SpeechLimits& limits, SpokenText& spoken) {
     switch (voice) {
     case SpeechVoice::Espeak:
-        return SpeakWithEspeak(text);
+        return SpeakWithEspeak(text, limits, spoken);
     case SpeechVoice::Festival:
-        return SpeakWithFestival(text);
+        return SpeakWithFestival(text, limits, spoken);
     case SpeechVoice::System:
-        return SpeakWithSystemVoice(text);
+        return SpeakWithSystem(text, limits, spoken);
     }
-    return std::nullopt;
+    return SpeechEnd::Failed;
 }
 
 } // namespace
@@ -80,9 +117,15 @@ std::vector<SpeechVoice> InstalledVoices() {
     return voices;
 }
 
+SpeechEnd Speak(SpeechVoice voice, const std::string& textUtf8, const SpeechLimits& limits,
+                SpokenText& spoken) {
+    const SpeechEnd end = SpokenBy(voice, textUtf8, limits, spoken);
+    return end == SpeechEnd::Spoken && spoken.samples.empty() ? SpeechEnd::Failed : end;
+}
+
 std::optional<SpokenText> Speak(SpeechVoice voice, const std::string& textUtf8) {
-    std::optional<SpokenText> spoken = SpokenBy(voice, textUtf8);
-    if (!spoken || spoken->samples.empty())
+    SpokenText spoken;
+    if (Speak(voice, textUtf8, SpeechLimits{}, spoken) != SpeechEnd::Spoken)
         return std::nullopt;
     return spoken;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "voice/Voicebank.h"
+
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -30,6 +33,21 @@ struct SpokenText {
     int rate = 0;
 };
 
-// The text spoken by the voice; nothing when the synthesiser is missing, fails or says nothing.
-// The same text always gives the same samples.
+// What a spoken phrase may be: at most so long (the memory it is meant for), and cut short at once when
+// the user stops it.
+struct SpeechLimits {
+    double seconds = double(kCapacitySamples) / 8000;
+    std::stop_token stop = {};
+};
+
+enum class SpeechEnd {
+    Spoken,
+    Failed,  // the synthesiser is missing, fails or says nothing
+    TooLong, // it said more than the limit (and room for silence at its ends)
+    Stopped,
+};
+
+// The text spoken by the voice. The same text always gives the same samples.
+SpeechEnd Speak(SpeechVoice voice, const std::string& textUtf8, const SpeechLimits& limits,
+                SpokenText& spoken);
 std::optional<SpokenText> Speak(SpeechVoice voice, const std::string& textUtf8);

@@ -22,11 +22,13 @@ std::vector<std::int16_t> TakeFromSound(const std::vector<float>& mono, int rate
     return ForController(ToControllerRate(mono, rate), false);
 }
 
-std::optional<std::vector<std::int16_t>> SpokenTake(SpeechVoice voice, const std::string& textUtf8) {
-    const std::optional<SpokenText> spoken = Speak(voice, textUtf8);
-    if (!spoken)
-        return std::nullopt;
-    return TakeFromSound(ToFloat(spoken->samples), spoken->rate);
+SpeechEnd SpokenTake(SpeechVoice voice, const std::string& textUtf8, const SpeechLimits& limits,
+                     std::vector<std::int16_t>& take) {
+    SpokenText spoken;
+    const SpeechEnd end = Speak(voice, textUtf8, limits, spoken);
+    if (end == SpeechEnd::Spoken)
+        take = TakeFromSound(ToFloat(spoken.samples), spoken.rate);
+    return end;
 }
 
 std::vector<std::int16_t> PreparedTake(std::span<const std::int16_t> kept, bool normalise) {

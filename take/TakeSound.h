@@ -13,8 +13,9 @@
 
 std::vector<std::int16_t> TakeFromSound(const std::vector<float>& mono, int rate);
 
-// The text spoken into a take; nothing when the synthesiser fails.
-std::optional<std::vector<std::int16_t>> SpokenTake(SpeechVoice voice, const std::string& textUtf8);
+// The text spoken into a take, when it ends Spoken.
+SpeechEnd SpokenTake(SpeechVoice voice, const std::string& textUtf8, const SpeechLimits& limits,
+                     std::vector<std::int16_t>& take);
 
 // The kept part of a take as it goes into a slot: with `normalise`, its peak brought to -1 dBFS.
 std::vector<std::int16_t> PreparedTake(std::span<const std::int16_t> kept, bool normalise);

@@ -1,10 +1,13 @@
 #include "app/MainForm.h"
+#include "app/BackgroundSave.h"
+#include "app/FilePath.h"
 #include "app/SettingsFile.h"
 #include "link/ComSelect.h"
 
 #include "AppTestSupport.h"
 #include "tests/support/dialogs/ScriptedDialogs.h"
 #include "tests/support/wav/WavBuilder.h"
+#include "voice/VoiceFile.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
@@ -18,6 +21,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 
@@ -628,6 +632,7 @@ TEST_F(EditingTest, EveryChangeToTheBankCanBeUndoneAndRedone) {
         {"clear", 9, [&] { form->FileNew1->trigger(); }},
         {"open", 4,
          [&] {
+             dialogs.AnswerNextMessage(QMessageBox::No); // the changes before it are not saved
              dialogs.ChooseNextFile(Path("other.vce"));
              form->FileOpen1->trigger();
          }},
@@ -686,10 +691,98 @@ TEST_F(EditingTest, PanelThreeMarksABankThatDiffersFromItsVoiceFile) {
     EXPECT_EQ(Panel(3), "");
     form->EditUndo->trigger();
     EXPECT_EQ(Panel(3), "Изменён");
+    EXPECT_TRUE(Messages().empty());
+    dialogs.AnswerNextMessage(QMessageBox::No);
     dialogs.ChooseNextFile(Path("saved.vce"));
     form->FileOpen1->trigger();
     EXPECT_EQ(Panel(3), "");
+}
+
+// The samples a voice file holds for the slot; -1 when it can't be read.
+long SamplesInFile(const QString& path, std::uint8_t slot) {
+    auto bank = std::make_unique<VoiceBank>();
+    bool fullLayout = true;
+    if (ReadVoiceFile(ToPath(path), bank->image, fullLayout) != kVoiceFileOk)
+        return -1;
+    bank->UnpackImage(fullLayout);
+    return long(bank->Slot(slot).count);
+}
+
+TEST_F(EditingTest, OpeningOverChangesNotInAFileOfTheUsersOwnAsksToSaveThemFirst) {
+    WriteFileBytes(Path("other.vce"), VoiceFileBytes(ImageWithSlots({{2, 100}})));
+    const QString wav = Wav("phrase.wav", wavtest::CanonicalWav(wavtest::Signal(12000)));
+    Start();
+    const auto open = [&](QMessageBox::StandardButton answer, const QString& asked) {
+        dialogs.messages.clear();
+        dialogs.fileDialogs.clear();
+        dialogs.AnswerNextMessage(answer);
+        form->FileOpen1->trigger();
+        ExpectOneWarning(kOpenCaption, "Сохранить изменения в файле «" + asked + "»?",
+                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    };
+    Import(5, wav);
+    open(QMessageBox::Cancel, "default.vce");
+    EXPECT_TRUE(dialogs.fileDialogs.empty());
+    EXPECT_EQ(form->workingBank.Slot(5).count, 12000u);
+
+    dialogs.ChooseNextFile(Path("mine.vce")); // no file of its own: saved through the dialog
+    dialogs.ChooseNextFile(Path("other.vce"));
+    open(QMessageBox::Yes, "default.vce");
+    EXPECT_EQ(SamplesInFile(Path("mine.vce"), 5), 12000);
+    EXPECT_EQ(form->workingBank.Slot(2).count, 100u);
+
+    Import(7, wav); // saved into the file it came from
+    dialogs.ChooseNextFile(Path("mine.vce"));
+    open(QMessageBox::Yes, "other.vce");
+    EXPECT_EQ(dialogs.fileDialogs.size(), 1u);
+    EXPECT_EQ(SamplesInFile(Path("other.vce"), 7), 12000);
+    EXPECT_EQ(Panel(0), Path("mine.vce"));
+
+    Import(8, wav); // given up, and still to be had back
+    dialogs.ChooseNextFile(Path("other.vce"));
+    open(QMessageBox::No, "mine.vce");
+    EXPECT_EQ(form->workingBank.Slot(8).count, 0u);
+    form->EditUndo->trigger();
+    EXPECT_EQ(form->workingBank.Slot(8).count, 12000u);
+
+    WriteFileBytes(Path("other.vce"), VoiceFileBytes(ImageWithSlots({{4, 100}}))); // by another program
+    dialogs.messages.clear();
+    dialogs.AnswerNextMessage(QMessageBox::Yes);
+    form->FileOpen1->trigger(); // its save dialog cancelled: nothing saved, nothing opened
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(Messages()[1].text,
+              "Файл «other.vce» изменён другой программой после открытия.\nСохраните голосовые сообщения в "
+              "другой файл.");
+    EXPECT_EQ(SamplesInFile(Path("other.vce"), 4), 100);
+    EXPECT_EQ(form->workingBank.Slot(8).count, 12000u);
+}
+
+// A kill or a crash loses nothing: each change reaches "default.vce" soon after, with no close.
+TEST_F(EditingTest, EachChangeReachesDefaultVceSoonAfterWithoutAClose) {
+    Start();
+    Import(5, Wav("phrase.wav", wavtest::CanonicalWav(wavtest::Signal(12000))));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SamplesInFile(Path("default.vce"), 5) == 12000; }, 10000));
+    form->BitBtn2->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SamplesInFile(Path("default.vce"), 5) == 0; }, 10000));
     EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(EditingTest, AFailedBackgroundSaveWarnsOnceAndIsTriedAgainAtTheNextChange) {
+    ASSERT_TRUE(QDir().mkpath(Path("default.vce")));
+    const QString wav = Wav("phrase.wav", wavtest::CanonicalWav(wavtest::Signal(100)));
+    Start();
+    QSignalSpy failed(form->findChild<BackgroundSave*>(), &BackgroundSave::Failed);
+    Import(5, wav);
+    ASSERT_TRUE(failed.wait(10000));
+    Import(6, wav);
+    ASSERT_TRUE(failed.wait(10000));
+    ExpectOneWarning(kSaveCaption, "Не удалось сохранить голосовые сообщения в файл «" + Path("default.vce") +
+                                       "»: на месте файла папка.\nПрограмма попробует ещё раз при "
+                                       "следующем изменении и при закрытии.");
+    ASSERT_TRUE(QDir().rmdir(Path("default.vce")));
+    Import(7, wav);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SamplesInFile(Path("default.vce"), 7) == 100; }, 10000));
+    EXPECT_EQ(SamplesInFile(Path("default.vce"), 5), 100);
 }
 
 TEST_F(EditingTest, TheOpenListShowsEachPhrasesDurationAndGreysEventsWithoutOne) {

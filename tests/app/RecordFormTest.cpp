@@ -13,13 +13,17 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -325,6 +329,30 @@ TEST_F(RecordActionsTest, SpeakEmptyFillsWhatFitsAndSaysHowMany) {
     EXPECT_EQ(
         dialogs.messages[0].text,
         QStringLiteral("Озвучено событий: %1.\nНе поместилось в память: %2.").arg(filled).arg(42 - filled));
+}
+
+// A synthesiser that never answers: the window waits for it behind a progress dialog whose Cancel ends
+// it at once, and the bank stays as it was.
+TEST_F(RecordActionsTest, SpeakEmptyRunsBehindAProgressDialogThatCancelsAtOnce) {
+    QTemporaryDir fake;
+    WriteFileBytes(fake.filePath("espeak-ng"), "#!/bin/sh\nexec sleep 600\n");
+    QFile::setPermissions(fake.filePath("espeak-ng"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(fake.path()) + ":" + path);
+    QString shown;
+    QTimer::singleShot(0, &window, [&] {
+        auto* progress = window.findChild<QProgressDialog*>("SpeechProgress");
+        ASSERT_NE(progress, nullptr);
+        shown = progress->labelText();
+        progress->findChild<QPushButton*>()->click();
+    });
+    window.FileSpeakEmpty->trigger();
+    qputenv("PATH", path);
+    EXPECT_EQ(shown, "Озвучено 0 из 43");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Озвучено событий: 0.\nНе поместилось в память: 0.\n"
+                                        "Озвучивание прервано, не озвучено: 43.");
+    EXPECT_EQ(window.workingBank.UsedSamples(), 0u);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include "CliProcess.h"
 #include "emulator/ControllerEmulator.h"
+#include "voice/BankLock.h"
 #include "voice/VoiceFile.h"
 #include "voice/Voicebank.h"
 #include "wav/WavBuilder.h"
@@ -173,6 +174,30 @@ TEST_F(Cli, BankCommandsTellTheWindowsMessagesAndExitCodes) {
     EXPECT_FALSE(fs::exists(folder / "missing.vce"));
 }
 
+// Imports into one bank at once all keep their phrase: each waits for the one before; a bank held all the
+// while is refused with the reason, and left as it was.
+TEST_F(Cli, ImportsIntoOneBankAtOnceWaitTheirTurn) {
+    MakeBank();
+    std::vector<std::unique_ptr<CliProcess>> runs;
+    for (const char* event : {"10", "11", "12"})
+        runs.push_back(std::make_unique<CliProcess>(
+            folder, std::vector<std::string>{"import", "bank.vce", event, "two.wav"}));
+    for (const auto& run : runs)
+        EXPECT_EQ(run->Wait().code, 0);
+    auto bank = std::make_unique<VoiceBank>();
+    bank->image = ReadBank("bank.vce");
+    bank->UnpackImage(true);
+    for (const std::uint8_t event : {3, 7, 10, 11, 12})
+        EXPECT_GT(bank->Slot(event).count, 0u) << int(event);
+
+    BankLock held;
+    ASSERT_EQ(held.Lock(folder / "bank.vce", std::chrono::milliseconds(0)), BankLock::Result::Locked);
+    const CliResult busy = Run({"import", "bank.vce", "13", "two.wav"});
+    EXPECT_EQ(busy.code, 1);
+    EXPECT_TRUE(Contains(busy.err, "bank.vce: файл занят другой программой")) << busy.err;
+    EXPECT_TRUE(held.Unchanged());
+}
+
 TEST_F(Cli, JsonDocumentsForScripts) {
     MakeBank();
     const CliResult info = Run({"info", "bank.vce", "--json"});
@@ -196,8 +221,26 @@ TEST_F(Cli, JsonDocumentsForScripts) {
 )")) << info.out;
     const CliResult failed = Run({"info", "missing.vce", "--json"});
     EXPECT_EQ(failed.code, 1);
-    EXPECT_EQ(failed.out, "{\n  \"command\": \"info\",\n  \"error\": \"Невозможно открыть файл\"\n}\n");
+    EXPECT_EQ(failed.out, "{\n  \"command\": \"info\",\n  \"file\": \"missing.vce\",\n  \"error\": "
+                          "\"Невозможно открыть файл\"\n}\n");
     EXPECT_TRUE(Contains(Run({"ports", "--json"}).out, "\"ports\": ["));
+}
+
+// One valid UTF-8 document on every path: a mistaken call, a name that is not UTF-8, a save's reason.
+TEST_F(Cli, JsonFailuresNameTheFileAndTheReasonInValidUtf8) {
+    const CliResult usage = Run({"info", "--bogus", "--json"});
+    EXPECT_EQ(usage.code, 2);
+    EXPECT_TRUE(Contains(usage.out, "{\n  \"command\": \"info\",\n  \"error\": \"")) << usage.out;
+    const CliResult notUtf8 = Run({"info", "bad\xff\xc3.vce", "--json"});
+    EXPECT_EQ(notUtf8.out,
+              "{\n  \"command\": \"info\",\n  \"file\": \"bad\\ufffd\\ufffd.vce\",\n  \"error\": "
+              "\"Невозможно открыть файл\"\n}\n");
+    fs::create_symlink("no-such-folder/bank.vce", folder / "link.vce");
+    const CliResult unsaved = Run({"import", "link.vce", "3", "two.wav", "--json"});
+    EXPECT_EQ(unsaved.code, 1);
+    EXPECT_TRUE(Contains(unsaved.out, "\"file\": \"link.vce\",\n  \"error\": \"Невозможно сохранить файл: "
+                                      "папка не существует\""))
+        << unsaved.out;
 }
 
 TEST_F(Cli, IdentifyNamesEachPortsFirmware) {

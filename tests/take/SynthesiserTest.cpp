@@ -7,6 +7,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 using namespace std::chrono_literals;
 
@@ -73,6 +80,72 @@ TEST(RunProgram, FeedsInputCollectsOutputAndKeepsToItsTimeLimit) {
     EXPECT_TRUE(ProgramInstalled(kHost.shell));
     EXPECT_FALSE(ProgramInstalled("no-such-program-here"));
 }
+
+#ifndef _WIN32 // POSIX processes and shell scripts
+
+// Gone, or a zombie nobody reaps: nothing runs any more.
+bool Gone(const std::string& pid) {
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return true;
+    const std::size_t end = line.rfind(')');
+    return end != std::string::npos && end + 2 < line.size() && line[end + 2] == 'Z';
+}
+
+// A program that writes without end is cut at the output limit; a stop kills at once everything it
+// started, also a child that holds its output open.
+TEST(RunProgram, OutputLimitAndStopEndTheRunAndAllItStarted) {
+    const ProgramRun endless = RunProgram({"sh", "-c", "yes"}, "", RunLimits{30s, 1 << 20});
+    EXPECT_TRUE(endless.tooMuchOutput);
+    EXPECT_LE(endless.output.size(), 1u << 20);
+    EXPECT_EQ(endless.exitCode, -1);
+
+    const std::filesystem::path pidFile =
+        std::filesystem::temp_directory_path() / ("run-program-test-" + std::to_string(::getpid()));
+    std::stop_source stop;
+    std::jthread stopper([&](std::stop_token ended) {
+        std::error_code ignored;
+        while (!ended.stop_requested() && !std::filesystem::exists(pidFile, ignored))
+            std::this_thread::yield();
+        stop.request_stop();
+    });
+    const std::string started = pidFile.string();
+    const ProgramRun run = RunProgram(
+        {"sh", "-c",
+         "sleep 600 & echo $! > " + started + ".new && mv " + started + ".new " + started + "; wait"},
+        "", RunLimits{600s, 1 << 20, stop.get_token()});
+    EXPECT_TRUE(run.stopped);
+    std::ifstream file(pidFile);
+    std::string child;
+    ASSERT_TRUE(std::getline(file, child));
+    std::filesystem::remove(pidFile);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!Gone(child) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_TRUE(Gone(child));
+}
+
+// A synthesiser that writes a valid header and then without end gives an error, not all its output.
+TEST(Synthesiser, OutputBeyondTheLongestPhraseIsAnError) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("synthesiser-test-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "header.wav") << WavHeader(22050, 1, 1, 16);
+    std::ofstream(folder / "espeak-ng")
+        << "#!/bin/sh\ncat " << (folder / "header.wav").string() << "\nexec cat /dev/zero\n";
+    std::filesystem::permissions(folder / "espeak-ng", std::filesystem::perms::owner_all);
+    const std::string path = std::getenv("PATH");
+    ::setenv("PATH", (folder.string() + ":" + path).c_str(), 1);
+    SpokenText spoken;
+    const SpeechEnd end = Speak(SpeechVoice::Espeak, "слово", SpeechLimits{1.0}, spoken);
+    ::setenv("PATH", path.c_str(), 1);
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(end, SpeechEnd::TooLong);
+    EXPECT_TRUE(spoken.samples.empty());
+}
+
+#endif
 
 int Peak(const SpokenText& spoken) {
     int peak = 0;
