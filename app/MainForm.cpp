@@ -152,6 +152,7 @@ void TForm1::CreateActions() {
     Abaut = CreateAction(this, "Abaut", "?", QStringLiteral("&О программе..."), QString(), nullptr);
     N7 = CreateAction(this, "N7", nullptr, QStringLiteral("&Закрыть          Alt+F4"), QString(), nullptr);
     CreateEditActions();
+    CreateBankActions();
 
     connect(FileNew1, &QAction::triggered, this, &TForm1::FileNew1Execute);
     connect(FileOpen1, &QAction::triggered, this, &TForm1::FileOpen1Execute);
@@ -171,7 +172,11 @@ void TForm1::CreateMenus() {
     file->addActions({FileNew1, FileOpen1, FileSave1, FileExportWav});
     file->addSeparator();
     file->addAction(N7);
-    menuBar()->addMenu(QStringLiteral("&Правка"))->addActions({EditUndo, EditRedo});
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Правка"));
+    edit->addActions({EditUndo, EditRedo});
+    edit->addSeparator();
+    edit->addAction(EditLevelAll);
+    menuBar()->addMenu(QStringLiteral("&Вид"))->addAction(ViewBank);
     menuBar()->addMenu(QStringLiteral("&Настройка"))->addAction(ComPortConfig);
     QMenu* controller = menuBar()->addMenu(QStringLiteral("&Контроллер"));
     controller->addActions({Programm, ReadConf, CompareConf});
@@ -426,6 +431,7 @@ void TForm1::UpdateDisplay() {
                     QStringLiteral("    Свободно: ") + SecondsText(workingBank.FreeSamples()) + seconds);
     ShowBankState();
     UpdateSoundControls();
+    ShowBankWindow();
 }
 
 void TForm1::ComboBoxEventsChange() {

@@ -25,6 +25,7 @@ class QPushButton;
 class QStatusBar;
 class QToolBar;
 class SoundOutput;
+class TFormBank;
 
 // Status panel 3 while the bank differs from its voice file.
 inline const QString kChangedMark = QStringLiteral("Изменён");
@@ -70,6 +71,8 @@ public:
     void AbautExecute();
     void BitBtnRecordClick();     // MainFormRecord.cpp
     void FileSpeakEmptyExecute(); // MainFormRecord.cpp
+    void ViewBankExecute();       // MainFormBank.cpp
+    void EditLevelAllExecute();   // MainFormBank.cpp
 
     // Declared in the reverse order of their destruction: the directory goes first, then the scratch
     // bank, then the working bank, and the port with the window.
@@ -79,8 +82,8 @@ public:
     QString WorkingDirectory;
     bool fullLayout = true;
 
-    // Whether recordings converted from other formats, and takes recorded or spoken, have their peak
-    // brought to -1 dBFS; the question before a conversion and the record dialog offer it, and it is
+    // Whether recordings converted from other formats, and takes recorded or spoken, have their
+    // loudness brought to the bank's (audio/Loudness.h); the question before a conversion and the record dialog offer it, and it is
     // remembered until the program ends.
     bool normaliseVolume = true;
     // Where phrases are played: the sound device unless a test puts something else in its place.
@@ -104,6 +107,9 @@ public:
     QAction* EditUndo;
     QAction* EditRedo;
     QAction* FileSpeakEmpty;
+    QAction* ViewBank;
+    QAction* EditLevelAll;
+    TFormBank* FormBank = nullptr; // made when first shown
     QGroupBox* GroupBox1;
     QLabel* Label11;
     QComboBox* ComboBoxEvents;
@@ -160,6 +166,11 @@ private:
     void ShowBankState();                             // part of UpdateDisplay
     void SelectEvent(int event);
     BankHistory history_;
+
+    // The events table beside the window (MainFormBank.cpp).
+    void CreateBankActions();
+    void ShowBankWindow(); // part of UpdateDisplay
+    void SelectFromBankWindow(int event);
 
     std::array<QLabel*, 4> statusPanels_{};
     std::unique_ptr<SoundOutput> sound_;

@@ -162,6 +162,7 @@ void TForm1::BitBtnPlayClick() {
     }
     playing_ = true;
     BitBtnPlay->setText(kStopCaption);
+    ShowBankWindow();
 }
 
 void TForm1::StopPlayback() {
@@ -174,6 +175,7 @@ void TForm1::StopPlayback() {
 void TForm1::PlaybackEnded() {
     playing_ = false;
     BitBtnPlay->setText(kPlayCaption);
+    ShowBankWindow();
 }
 
 void TForm1::FileExportWavExecute() {

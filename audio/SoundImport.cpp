@@ -1,6 +1,7 @@
 #include "SoundImport.h"
 
 #include "Conversion.h"
+#include "Loudness.h"
 #include "SoundFile.h"
 
 ImportOutcome ImportSoundFile(VoiceBank& bank, std::uint8_t slot, const std::filesystem::path& file,
@@ -18,7 +19,8 @@ ImportOutcome ImportSoundFile(VoiceBank& bank, std::uint8_t slot, const std::fil
         return ImportOutcome::Emptied;
     }
     // One sample more than fits tells whether the recording had to be cut.
-    std::vector<std::int16_t> samples = ConvertForController(sound, std::size_t{free} + 1, normalise);
+    std::vector<std::int16_t> samples =
+        ConvertForController(sound, std::size_t{free} + 1, normalise, LevelTarget(bank));
     if (samples.size() > free) {
         reporter.Report(ImportMessageFor(ImportMessageKind::Truncated));
         samples.resize(free);

@@ -21,8 +21,8 @@ std::string LoadBank(const std::string& file, VoiceBank& bank);
 std::string SaveBank(const std::string& file, VoiceBank& bank);
 
 // Loads a recording into the event's slot as the window's "Открыть" does: a WAV in the controller's own
-// format as it stands, any other recording the converter reads converted (with normalise, its peak
-// raised to -1 dB), telling the reporter what the window would show. converted receives what the
+// format as it stands, any other recording the converter reads converted (with normalise, its loudness
+// brought to the other phrases'), telling the reporter what the window would show. converted receives what the
 // recording was ("MP3, 44100 Гц, стерео") when it was converted, and is emptied otherwise.
 ImportOutcome ImportRecording(VoiceBank& bank, std::uint8_t event, const std::string& file, bool normalise,
                               ImportReporter& reporter, std::string& converted);

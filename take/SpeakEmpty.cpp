@@ -2,6 +2,7 @@
 
 #include "TakeSound.h"
 #include "Trim.h"
+#include "audio/Loudness.h"
 
 #include <algorithm>
 #include <atomic>
@@ -40,13 +41,15 @@ SpeakEmptyResult SpeakEmptyEvents(VoiceBank& bank, std::span<const char* const> 
         }
     const std::vector<Phrase> phrases = SpeakAll(texts, voice);
     SpeakEmptyResult result;
+    const double target = LevelTarget(bank);
     for (std::size_t i = 0; i < empty.size(); ++i) {
         if (!phrases[i]) {
             ++result.failed;
             continue;
         }
         const TakeRange range = TrimSilence(*phrases[i]);
-        const auto phrase = PreparedTake(std::span(*phrases[i]).subspan(range.begin, range.Length()), true);
+        const auto phrase =
+            PreparedTake(std::span(*phrases[i]).subspan(range.begin, range.Length()), true, target);
         if (phrase.size() > bank.FreeSamples()) {
             ++result.tooLong;
             continue;
