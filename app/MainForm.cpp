@@ -116,6 +116,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     CreateSoundControls();
     CreateRecordControls(); // after the sound controls: Записать goes between Удалить and Прослушать
     ConfigurePort();
+    setAcceptDrops(true);
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
     ComboBoxEvents->setCurrentIndex(0);
@@ -153,6 +154,7 @@ void TForm1::CreateActions() {
     N7 = CreateAction(this, "N7", nullptr, QStringLiteral("&Закрыть          Alt+F4"), QString(), nullptr);
     CreateEditActions();
     CreateBankActions();
+    CreateFolderActions();
 
     connect(FileNew1, &QAction::triggered, this, &TForm1::FileNew1Execute);
     connect(FileOpen1, &QAction::triggered, this, &TForm1::FileOpen1Execute);
@@ -169,7 +171,7 @@ void TForm1::CreateActions() {
 
 void TForm1::CreateMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
-    file->addActions({FileNew1, FileOpen1, FileSave1, FileExportWav});
+    file->addActions({FileNew1, FileOpen1, FileSave1, FileExportWav, FileImportFolder, FileExportFolder});
     file->addSeparator();
     file->addAction(N7);
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Правка"));

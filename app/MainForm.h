@@ -69,10 +69,12 @@ public:
     void CompareConfExecute();
     void ComPortConfigExecute();
     void AbautExecute();
-    void BitBtnRecordClick();     // MainFormRecord.cpp
-    void FileSpeakEmptyExecute(); // MainFormRecord.cpp
-    void ViewBankExecute();       // MainFormBank.cpp
-    void EditLevelAllExecute();   // MainFormBank.cpp
+    void BitBtnRecordClick();       // MainFormRecord.cpp
+    void FileSpeakEmptyExecute();   // MainFormRecord.cpp
+    void ViewBankExecute();         // MainFormBank.cpp
+    void EditLevelAllExecute();     // MainFormBank.cpp
+    void FileImportFolderExecute(); // MainFormFolder.cpp
+    void FileExportFolderExecute(); // MainFormFolder.cpp
 
     // Declared in the reverse order of their destruction: the directory goes first, then the scratch
     // bank, then the working bank, and the port with the window.
@@ -83,8 +85,8 @@ public:
     bool fullLayout = true;
 
     // Whether recordings converted from other formats, and takes recorded or spoken, have their
-    // loudness brought to the bank's (audio/Loudness.h); the question before a conversion and the record dialog offer it, and it is
-    // remembered until the program ends.
+    // loudness brought to the bank's (audio/Loudness.h); the question before a conversion and the record
+    // dialog offer it, and it is remembered until the program ends.
     bool normaliseVolume = true;
     // Where phrases are played: the sound device unless a test puts something else in its place.
     void UseSoundOutput(std::unique_ptr<SoundOutput> output);
@@ -109,6 +111,8 @@ public:
     QAction* FileSpeakEmpty;
     QAction* ViewBank;
     QAction* EditLevelAll;
+    QAction* FileImportFolder;
+    QAction* FileExportFolder;
     TFormBank* FormBank = nullptr; // made when first shown
     QGroupBox* GroupBox1;
     QLabel* Label11;
@@ -128,11 +132,14 @@ public:
     FileDialog* OpenDialog1;
     FileDialog* OpenDialog2;
     FileDialog* SaveDialog1;
-    FileDialog* SaveDialog2; // a phrase exported as WAV
+    FileDialog* SaveDialog2;  // a phrase exported as WAV
+    FileDialog* FolderDialog; // a folder of phrases, one file per event
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override; // MainFormFolder.cpp
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateActions();
@@ -155,7 +162,12 @@ private:
     // The phrase's own controls and handlers, in MainFormSound.cpp.
     void CreateSoundControls();
     void ImportRecording(const QString& name);
-    bool ConvertRecording(const QString& name, const QString& description);
+    // The open dialog's import into any slot, its questions and messages included; true when the slot
+    // changed. The caller records the change.
+    bool ImportInto(std::uint8_t slot, const QString& name);
+    bool ConvertRecording(std::uint8_t slot, const QString& name, const QString& description);
+    // Files dropped on an event: the first to it, the rest to the empty events after it; one step.
+    void DropFiles(int event, const QStringList& files); // MainFormFolder.cpp
     void StopPlayback();
     void PlaybackEnded();
     void UpdateSoundControls();
@@ -171,6 +183,7 @@ private:
     void CreateBankActions();
     void ShowBankWindow(); // part of UpdateDisplay
     void SelectFromBankWindow(int event);
+    void CreateFolderActions(); // MainFormFolder.cpp
 
     std::array<QLabel*, 4> statusPanels_{};
     std::unique_ptr<SoundOutput> sound_;

@@ -35,6 +35,7 @@ void TForm1::ViewBankExecute() {
             SelectFromBankWindow(event);
             BitBtnRecordClick();
         });
+        connect(FormBank, &TFormBank::FilesDropped, this, &TForm1::DropFiles);
         connect(FormBank, &TFormBank::DeleteClicked, this, [this](int event) {
             SelectFromBankWindow(event);
             BitBtn2Click();

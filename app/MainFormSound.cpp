@@ -116,26 +116,27 @@ void TForm1::UpdateSoundControls() {
 // A WAV in the controller's own format is imported as it is; any other recording the converter reads
 // is converted when the user agrees.
 void TForm1::ImportRecording(const QString& name) {
-    ImportMessageBoxes messages(this);
-    ImportOutcome outcome = ImportWav(workingBank, SelectedSlot(), ToPath(name), messages);
-    if (messages.refusal) {
-        SoundFile sound(ToPath(name));
-        if (!sound.IsOpen()) {
-            messages.Show(IsAacOrM4a(ToPath(name)) ? AacRefusal() : *messages.refusal);
-            return;
-        }
-        if (!ConvertRecording(name, FromUtf8(DescribeSound(sound.Info()))))
-            return;
-        outcome = ImportOutcome::Loaded;
-    }
-    // A slot emptied because the memory is full is shown as such too, not only a loaded one.
-    if (outcome != ImportOutcome::Unchanged)
+    if (ImportInto(SelectedSlot(), name))
         BankChanged(SelectedSlot(),
                     QStringLiteral("загрузку фрагмента «%1»").arg(ComboBoxEvents->currentText()));
 }
 
+// A slot emptied because the memory is full counts as changed too, not only a loaded one.
+bool TForm1::ImportInto(std::uint8_t slot, const QString& name) {
+    ImportMessageBoxes messages(this);
+    const ImportOutcome outcome = ImportWav(workingBank, slot, ToPath(name), messages);
+    if (!messages.refusal)
+        return outcome != ImportOutcome::Unchanged;
+    SoundFile sound(ToPath(name));
+    if (!sound.IsOpen()) {
+        messages.Show(IsAacOrM4a(ToPath(name)) ? AacRefusal() : *messages.refusal);
+        return false;
+    }
+    return ConvertRecording(slot, name, FromUtf8(DescribeSound(sound.Info())));
+}
+
 // Asks first; true when the slot was touched.
-bool TForm1::ConvertRecording(const QString& name, const QString& description) {
+bool TForm1::ConvertRecording(std::uint8_t slot, const QString& name, const QString& description) {
     const QString text =
         QStringLiteral("Файл «%1»: %2.\nКонтроллер воспроизводит только PCM 8000 Гц, 16 бит, "
                        "моно. Преобразовать и загрузить?")
@@ -146,7 +147,7 @@ bool TForm1::ConvertRecording(const QString& name, const QString& description) {
         return false;
     BusyCursor busy;
     ImportMessageBoxes messages(this, &busy);
-    return ImportSoundFile(workingBank, SelectedSlot(), ToPath(name), normaliseVolume, messages) !=
+    return ImportSoundFile(workingBank, slot, ToPath(name), normaliseVolume, messages) !=
            ImportOutcome::Unchanged;
 }
 

@@ -5,12 +5,19 @@
 
 #include "AppTestSupport.h"
 #include "tests/support/dialogs/ScriptedDialogs.h"
+#include "tests/support/wav/WavBuilder.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLocale>
+#include <QMimeData>
 #include <QTableWidget>
 #include <QToolButton>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +33,14 @@ void FillTone(VoiceBank& bank, std::uint8_t slot, double amplitude, std::uint32_
     for (std::uint32_t i = 0; i < samples; ++i)
         bank.AppendSample(slot,
                           std::int16_t(amplitude * 32767 * std::sin(2 * std::numbers::pi * 300 * i / 8000)));
+}
+
+// A drop is delivered only where a drag entered first.
+void Drop(QWidget* target, QPoint at, const QMimeData& data) {
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
 }
 
 class BankFormTest : public ::testing::Test {
@@ -55,6 +70,23 @@ protected:
     }
     double Level(int row) const {
         return QLocale().toDouble(Cell(row, TFormBank::Level).section(QLatin1Char(' '), 0, 0));
+    }
+
+    QString Wav(const QString& name, std::size_t samples) const {
+        wavtest::WriteFile(dir.FilePath(name).toStdString(), wavtest::CanonicalWav(wavtest::Signal(samples)));
+        return dir.FilePath(name);
+    }
+    void DropOnRow(int row, const QStringList& files) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& file : files)
+            urls.append(QUrl::fromLocalFile(file));
+        data.setUrls(urls);
+        Drop(table->viewport(), table->visualRect(table->model()->index(row, 1)).center(), data);
+    }
+    VoiceImage Image() {
+        form->workingBank.PackImage();
+        return form->workingBank.image;
     }
 
     TemporaryHome home;
@@ -100,6 +132,51 @@ TEST_F(BankFormTest, LevellingTheBankIsOneStepThatTheTableShows) {
     EXPECT_EQ(form->workingBank.Slot(4).count, 12000u);
     form->EditUndo->trigger();
     EXPECT_NEAR(Level(3) - Level(4), before, 0.05);
+}
+
+TEST_F(BankFormTest, FilesDroppedOnARowFillItAndTheFollowingEmptyEventsInOneStep) {
+    const VoiceImage before = Image();
+    DropOnRow(2, {Wav("a.wav", 1000), Wav("b.wav", 2000), Wav("c.wav", 3000)});
+    EXPECT_EQ(form->workingBank.Slot(2).count, 1000u);
+    EXPECT_EQ(form->workingBank.Slot(3).count, 8000u); // events with a phrase are passed over
+    EXPECT_EQ(form->workingBank.Slot(5).count, 2000u);
+    EXPECT_EQ(form->workingBank.Slot(6).count, 3000u);
+    EXPECT_EQ(form->ComboBoxEvents->currentIndex(), 2);
+    EXPECT_EQ(Cell(6, TFormBank::Duration), "0,375 с");
+    EXPECT_TRUE(dialogs.messages.empty());
+    form->EditUndo->trigger();
+    EXPECT_EQ(Image(), before);
+
+    // On the main window they go to its selected event.
+    form->ComboBoxEvents->setCurrentIndex(10);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Wav("d.wav", 500))});
+    Drop(form.get(), QPoint(100, 100), data);
+    EXPECT_EQ(form->workingBank.Slot(10).count, 500u);
+}
+
+TEST_F(BankFormTest, AFolderExportedAndImportedGivesTheSameBankAndASummary) {
+    const VoiceImage saved = Image();
+    ASSERT_TRUE(QDir(dir.FilePath(".")).mkdir("phrases"));
+    const QString folder = dir.FilePath("phrases");
+    dialogs.ChooseNextFile(folder);
+    form->FileExportFolder->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Сохранено фраз: 2\nПапка: " + folder);
+    EXPECT_TRUE(QFileInfo::exists(folder + "/03 Тревога по входу 1.wav"));
+    Wav("phrases/заставка.wav", 100);
+
+    dialogs.AnswerNextMessage(QMessageBox::Yes);
+    form->FileNew1->trigger();
+    dialogs.ChooseNextFile(folder);
+    form->FileImportFolder->trigger();
+    EXPECT_EQ(Image(), saved);
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[2].text,
+              "Загружено фраз: 2\n\nПропущены:\nзаставка.wav — имя не начинается с номера события и не "
+              "совпадает с его названием");
+    form->EditUndo->trigger(); // the whole folder is one step
+    EXPECT_EQ(form->workingBank.UsedSamples(), 0u);
 }
 
 } // namespace
