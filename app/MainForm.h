@@ -165,7 +165,6 @@ private:
     // The open dialog's import into any slot, its questions and messages included; true when the slot
     // changed. The caller records the change.
     bool ImportInto(std::uint8_t slot, const QString& name);
-    bool ConvertRecording(std::uint8_t slot, const QString& name, const QString& description);
     // Files dropped on an event: the first to it, the rest to the empty events after it; one step.
     void DropFiles(int event, const QStringList& files); // MainFormFolder.cpp
     void StopPlayback();

@@ -4,9 +4,8 @@
 #include "Dialogs.h"
 #include "FileDialog.h"
 #include "FilePath.h"
-#include "ImportMessageText.h"
-#include "audio/SoundFile.h"
-#include "audio/SoundImport.h"
+#include "ImportMessages.h"
+#include "audio/ImportRecording.h"
 #include "voice/EventNames.h"
 #include "voice/PhraseFolder.h"
 
@@ -31,14 +30,15 @@ QString FileNames(const std::vector<std::filesystem::path>& files) {
 
 const QString kImportFolderCaption = QStringLiteral("Загрузка фраз из папки");
 
-// Nothing is shown file by file: what became of each file goes into the one summary.
-class CollectedMessages final : public ImportReporter {
+// Nothing is shown file by file: what became of each file goes into the one summary. The conversion
+// question is answered for all files at once, by the caller.
+class FolderQuestions final : public ImportQuestions {
 public:
+    explicit FolderQuestions(bool convert) : convert_(convert) {}
     void Report(const ImportMessage& message) override { messages.push_back(message); }
-    bool Refused() const {
-        return std::any_of(messages.begin(), messages.end(), [](const ImportMessage& m) {
-            return m.kind == ImportMessageKind::BadFormat || m.kind == ImportMessageKind::UnsupportedFormat;
-        });
+    bool Convert(std::string_view, bool&) override {
+        asked = true;
+        return convert_;
     }
     // The first line of the last message, as a reason after the file's name.
     QString Reason() const {
@@ -46,12 +46,16 @@ public:
                                 : ImportMessageText(messages.back()).section(QLatin1Char('\n'), 0, 0);
     }
     std::vector<ImportMessage> messages;
+    bool asked = false;
+
+private:
+    bool convert_;
 };
 
 // Tells loaded, cut and refused files apart for the summary.
 class FolderSummary {
 public:
-    void Add(const std::filesystem::path& file, ImportOutcome outcome, const CollectedMessages& said) {
+    void Add(const std::filesystem::path& file, ImportOutcome outcome, const FolderQuestions& said) {
         const QString name = FromPath(file.filename());
         if (outcome == ImportOutcome::Loaded && said.messages.empty())
             ++loaded_;
@@ -134,16 +138,21 @@ void TForm1::FileImportFolderExecute() {
         summary.Skip(file, QStringLiteral("для этого события уже есть файл"));
 
     bool changed = false;
+    const auto import = [&](const FolderPlan::Phrase& phrase, FolderQuestions& questions) {
+        const ImportOutcome outcome = ::ImportRecording(workingBank, phrase.event, phrase.file,
+                                                        {.normalise = normaliseVolume}, questions)
+                                          .outcome;
+        changed |= outcome != ImportOutcome::Unchanged;
+        return outcome;
+    };
     std::vector<FolderPlan::Phrase> toConvert;
     for (const FolderPlan::Phrase& phrase : plan.phrases) {
-        CollectedMessages said;
-        const ImportOutcome outcome = ImportWav(workingBank, phrase.event, phrase.file, said);
-        if (said.Refused() && SoundFile(phrase.file).IsOpen()) {
+        FolderQuestions later(false);
+        const ImportOutcome outcome = import(phrase, later);
+        if (later.asked)
             toConvert.push_back(phrase);
-            continue;
-        }
-        changed |= outcome != ImportOutcome::Unchanged;
-        summary.Add(phrase.file, outcome, said);
+        else
+            summary.Add(phrase.file, outcome, later);
     }
     if (!toConvert.empty()) {
         const QString text = QStringLiteral("Файлов в других форматах: %1.\nКонтроллер воспроизводит только "
@@ -158,11 +167,8 @@ void TForm1::FileImportFolderExecute() {
                 summary.Skip(phrase.file, QStringLiteral("не преобразован"));
                 continue;
             }
-            CollectedMessages said;
-            const ImportOutcome outcome =
-                ImportSoundFile(workingBank, phrase.event, phrase.file, normaliseVolume, said);
-            changed |= outcome != ImportOutcome::Unchanged;
-            summary.Add(phrase.file, outcome, said);
+            FolderQuestions now(true);
+            summary.Add(phrase.file, import(phrase, now), now);
         }
         QApplication::restoreOverrideCursor();
     }

@@ -17,7 +17,7 @@ fs::path U8(const std::string& text) {
     return std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size());
 }
 
-class SilentReporter final : public ImportReporter {
+class SilentReporter final : public ImportQuestions {
 public:
     void Report(const ImportMessage&) override { ++messages; }
     int messages = 0;
