@@ -15,14 +15,6 @@ QString FromUtf8(std::string_view text) {
 
 } // namespace
 
-QString ImportMessageText(const ImportMessage& message) {
-    QString text = FromUtf8(message.text);
-    if (message.kind == ImportMessageKind::Truncated && message.fileSamples > message.loadedSamples)
-        text += QStringLiteral("\nБудет загружено %1 с из %2 с")
-                    .arg(SecondsText(message.loadedSamples), SecondsText(message.fileSamples));
-    return text;
-}
-
 ImportMessageBoxes::ImportMessageBoxes(QWidget* owner, QString recordingName, bool* normaliseChoice)
     : owner_(owner), recordingName_(std::move(recordingName)), normaliseChoice_(normaliseChoice) {}
 
@@ -32,7 +24,7 @@ ImportMessageBoxes::~ImportMessageBoxes() {
 
 void ImportMessageBoxes::Report(const ImportMessage& message) {
     ReleaseCursor();
-    ShowWarning(owner_, FromUtf8(message.caption), ImportMessageText(message));
+    ShowWarning(owner_, FromUtf8(message.caption), FromUtf8(message.text));
 }
 
 bool ImportMessageBoxes::Convert(std::string_view description, bool& normalise) {
@@ -49,6 +41,15 @@ bool ImportMessageBoxes::Convert(std::string_view description, bool& normalise) 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     busy_ = true;
     return true;
+}
+
+bool ImportMessageBoxes::LoadBeginning(const ImportMessage& cut) {
+    ReleaseCursor();
+    const QString text = QStringLiteral("Запись длиннее свободной памяти: будет загружено %1 с из %2 с. "
+                                        "Загрузить начало записи?")
+                             .arg(SecondsText(cut.loadedSamples), SecondsText(cut.fileSamples));
+    return Dialogs::Current().Message(owner_, QMessageBox::Question, FromUtf8(cut.caption), text,
+                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void ImportMessageBoxes::ReleaseCursor() {

@@ -6,9 +6,6 @@
 
 class QWidget;
 
-// The message's words; a cut recording also says how much of it is loaded.
-QString ImportMessageText(const ImportMessage& message);
-
 // An import's messages as the program's warnings, and its questions as the window asks them: the
 // conversion of a recording (named recordingName) with the choice of levelling it, kept in
 // *normaliseChoice for the next one. While a recording is converted the cursor is busy; a message
@@ -22,6 +19,7 @@ public:
 
     void Report(const ImportMessage& message) override;
     bool Convert(std::string_view description, bool& normalise) override;
+    bool LoadBeginning(const ImportMessage& cut) override;
 
 private:
     void ReleaseCursor();

@@ -42,8 +42,10 @@ public:
     }
     // The first line of the last message, as a reason after the file's name.
     QString Reason() const {
-        return messages.empty() ? QString()
-                                : ImportMessageText(messages.back()).section(QLatin1Char('\n'), 0, 0);
+        return messages.empty()
+                   ? QString()
+                   : QString::fromUtf8(messages.back().text.data(), qsizetype(messages.back().text.size()))
+                         .section(QLatin1Char('\n'), 0, 0);
     }
     std::vector<ImportMessage> messages;
     bool asked = false;

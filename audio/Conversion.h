@@ -19,6 +19,9 @@ inline constexpr double kDefaultTargetLufs = -18;
 std::vector<std::int16_t> ConvertForController(SoundFile& file, std::size_t maxSamples, bool normalise,
                                                double targetLufs = kDefaultTargetLufs);
 
+// After ConvertForController: reads the recording to its end and returns its length at 8000 Hz.
+std::uint64_t ControllerLength(SoundFile& file);
+
 // The same steps for samples already in memory (a recording from a microphone, a spoken text), in
 // two parts so that a take can be cut between them: mono samples (-1..1) at `rate` brought to 8000 Hz
 // with rumble and DC taken out; then, with `normalise`, levelled as above, rounded to 16 bits.

@@ -24,6 +24,8 @@ public:
             next_.Report(message);
     }
 
+    bool LoadBeginning(const ImportMessage& cut) override { return next_.LoadBeginning(cut); }
+
     std::optional<ImportMessage> refusal;
 
 private:
@@ -35,10 +37,12 @@ ImportOutcome Convert(VoiceBank& bank, std::uint8_t slot, SoundFile& sound, bool
     const std::uint32_t room = bank.FreeSamplesFor(slot);
     if (room == 0)
         return LoadPhrase(bank, slot, {}, 0, questions);
-    // One sample more than fits tells whether the recording has to be cut.
+    // One sample more than fits tells whether the recording has to be cut; how long it is in all is then
+    // counted without keeping what is read, for the question.
     const std::vector<std::int16_t> samples =
         ConvertForController(sound, std::size_t{room} + 1, normalise, LevelTarget(bank, slot));
-    return LoadPhrase(bank, slot, samples, samples.size(), questions);
+    const std::uint64_t total = samples.size() > room ? ControllerLength(sound) : samples.size();
+    return LoadPhrase(bank, slot, samples, total, questions);
 }
 
 } // namespace

@@ -18,12 +18,17 @@ ImportOutcome LoadPhrase(VoiceBank& bank, std::uint8_t slot, std::span<const std
         questions.Report(ImportMessageFor(ImportMessageKind::MemoryFull));
         return ImportOutcome::Emptied;
     }
+    if (totalSamples == 0) {
+        questions.Report(ImportMessageFor(ImportMessageKind::NoSound));
+        return ImportOutcome::Unchanged;
+    }
     if (totalSamples > room) {
         ImportMessage message = ImportMessageFor(ImportMessageKind::Truncated);
         message.loadedSamples = room;
         message.fileSamples = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(totalSamples, std::numeric_limits<std::uint32_t>::max()));
-        questions.Report(message);
+        if (!questions.LoadBeginning(message))
+            return ImportOutcome::Unchanged;
     }
     bank.ClearSlot(slot);
     for (const std::int16_t s : samples.first(std::min<std::size_t>(samples.size(), room)))
@@ -48,6 +53,8 @@ ImportMessage ImportMessageFor(ImportMessageKind kind) {
         return {kind,
                 "Файлы M4A и AAC не поддерживаются.\nСохраните запись в формате WAV, MP3, FLAC или OGG.",
                 kOpenCaption, false};
+    case ImportMessageKind::NoSound:
+        return {kind, "Запись не содержит звука", kLoadCaption, false};
     case ImportMessageKind::MemoryFull:
         return {kind, "Загрузка звукового фрагмента невозможна.\nИспользовано 100% памяти.", kLoadCaption,
                 false};

@@ -16,6 +16,7 @@ enum class ImportMessageKind {
     BadFormat,         // any failed structure or size test
     UnsupportedFormat, // not PCM, 8000 Hz, 16 bit, mono
     AacOrM4a,          // an MP4/M4A container or bare AAC, which the converter cannot read
+    NoSound,           // nothing to load: the slot is left as it was
     MemoryFull,        // no free capacity; the slot is left empty
     Truncated,         // longer than the free capacity; the import goes on with what fits
 };
@@ -42,6 +43,12 @@ public:
     // is ("MP3, 44100 Гц, стерео"). The answer may change whether its level is brought up. A caller
     // that asks nobody converts.
     virtual bool Convert(std::string_view /*description*/, bool& /*normalise*/) { return true; }
+    // Before a recording longer than the room is cut (`cut` says how much of it would be loaded): false
+    // leaves the slot as it was. A caller that asks nobody is told, and the beginning is loaded.
+    virtual bool LoadBeginning(const ImportMessage& cut) {
+        Report(cut);
+        return true;
+    }
 };
 
 // What became of the slot; the caller refreshes its display unless it is Unchanged.
@@ -52,7 +59,8 @@ enum class ImportOutcome {
 };
 
 // The capacity rule of every import: the phrase being replaced does not count against the capacity;
-// with no room at all the slot is emptied; a recording of totalSamples (of which samples are the
-// first, at least as many as fit) longer than the room is cut to it, with the warning.
+// with no room at all the slot is emptied; a recording of no samples is refused; one of totalSamples
+// (of which samples are the first, at least as many as fit) longer than the room is cut to it once
+// the caller agrees.
 ImportOutcome LoadPhrase(VoiceBank& bank, std::uint8_t slot, std::span<const std::int16_t> samples,
                          std::uint64_t totalSamples, ImportQuestions& questions);

@@ -172,7 +172,13 @@ TEST_F(ConversionTest, ARecordingTooShortForOneSampleAtItsRateGivesNone) {
 class Messages final : public ImportQuestions {
 public:
     void Report(const ImportMessage& message) override { kinds.push_back(message.kind); }
+    bool LoadBeginning(const ImportMessage& cut) override {
+        Report(cut);
+        total = cut.fileSamples;
+        return true;
+    }
     std::vector<ImportMessageKind> kinds;
+    std::uint32_t total = 0;
 };
 
 TEST_F(ConversionTest, M4aAndAacAreRecognisedAndRefusedByName) {
@@ -204,6 +210,7 @@ TEST_F(ConversionTest, ImportFollowsTheCapacityRulesOfAWavImport) {
         bank->AppendSample(1, 0);
     EXPECT_EQ(ImportRecording(*bank, 0, path, {}, messages).outcome, ImportOutcome::Loaded);
     EXPECT_EQ(messages.kinds, std::vector{ImportMessageKind::Truncated});
+    EXPECT_NEAR(double(messages.total), 8000, 400); // counted to the end before the question
     EXPECT_EQ(bank->Slot(0).count, 4000u);
     EXPECT_EQ(bank->FreeSamples(), 0u);
 
@@ -218,6 +225,19 @@ TEST_F(ConversionTest, ImportFollowsTheCapacityRulesOfAWavImport) {
     EXPECT_EQ(ImportRecording(*bank, 2, folder_ / "missing.mp3", {}, messages).outcome,
               ImportOutcome::Unchanged);
     EXPECT_EQ(messages.kinds, std::vector{ImportMessageKind::CannotOpen});
+
+    // Too short for one sample at 8000 Hz: nothing to load, and the slot stays.
+    wavtest::FmtFields fast;
+    fast.samplesPerSecond = 1000000;
+    fast.bytesPerSecond = 2000000;
+    const fs::path tiny = folder_ / "tiny.wav";
+    wavtest::WriteFile(tiny, wavtest::WavBuilder().Fmt(fast).Data(wavtest::Signal(50)).Build());
+    bank->ClearSlot(1);
+    bank->AppendSample(2, 0);
+    messages.kinds.clear();
+    EXPECT_EQ(ImportRecording(*bank, 2, tiny, {}, messages).outcome, ImportOutcome::Unchanged);
+    EXPECT_EQ(messages.kinds, std::vector{ImportMessageKind::NoSound});
+    EXPECT_EQ(bank->Slot(2).count, 1u);
 }
 
 } // namespace

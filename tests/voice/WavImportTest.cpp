@@ -28,7 +28,12 @@ public:
         }
         return kinds;
     }
+    bool LoadBeginning(const ImportMessage& cut) override {
+        messages.push_back(cut);
+        return loadBeginning;
+    }
     std::vector<ImportMessage> messages;
+    bool loadBeginning = true;
 };
 
 constexpr std::uint8_t kSlot = 7;
@@ -167,11 +172,19 @@ TEST_F(WavImportTest, QuantityIsTheSmallestOfDataSizeRiffSizeAndFileLength) {
     cut.resize(44 + 2 * 600 + 1);
     EXPECT_EQ(Import(cut), ImportOutcome::Loaded);
     ExpectSlotHolds(all.first(600));
-    // A file cut right after the data header.
-    cut.resize(44);
-    EXPECT_EQ(Import(cut), ImportOutcome::Loaded);
-    ExpectSlotHolds(all.first(0));
     EXPECT_TRUE(reporter.messages.empty());
+    // A file cut right after the data header holds no sound: refused, the phrase stays.
+    cut.resize(44);
+    EXPECT_EQ(Import(cut), ImportOutcome::Unchanged);
+    ExpectSlotHolds(all.first(600));
+    ASSERT_EQ(reporter.Kinds(), std::vector{ImportMessageKind::NoSound});
+    EXPECT_EQ(reporter.messages[0].text, "Запись не содержит звука");
+    // A streaming writer's overstated sizes: all samples fit, so nothing is said.
+    reporter.messages.clear();
+    EXPECT_EQ(Import(WavBuilder().Fmt().Data(samples, 0xFFFFFFF0).RiffSize(0xFFFFFFF0).Build()),
+              ImportOutcome::Loaded);
+    EXPECT_TRUE(reporter.messages.empty());
+    ExpectSlotHolds(all);
 }
 
 struct Refusal {
@@ -264,6 +277,15 @@ TEST_F(WavImportTest, LongerThanTheFreeCapacityIsTruncatedOnce) {
     EXPECT_EQ(reporter.messages[0].fileSamples, samples.size());
     ExpectSlotHolds(std::span(samples).first(free));
     EXPECT_EQ(bank->FreeSamples(), 0U);
+}
+
+TEST_F(WavImportTest, ACutRefusedLeavesTheSlotAsItWas) {
+    FillSlot(0, kCapacitySamples - 1000);
+    FillSlot(kSlot, 300);
+    reporter.loadBeginning = false;
+    EXPECT_EQ(Import(wavtest::CanonicalWav(samples)), ImportOutcome::Unchanged);
+    EXPECT_EQ(reporter.Kinds(), std::vector{ImportMessageKind::Truncated});
+    EXPECT_EQ(bank->Slot(kSlot).count, 300U);
 }
 
 TEST_F(WavImportTest, ReplacedPhraseFreesItsSpaceFirst) {
