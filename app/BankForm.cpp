@@ -109,7 +109,7 @@ void TFormBank::CreateRow(int event) {
         cell->setTextAlignment(alignment | Qt::AlignVCenter);
         TableEvents->setItem(event, column, cell);
     };
-    item(Number, QString::number(event + 1), Qt::AlignRight);
+    item(Number, QString::number(event), Qt::AlignRight); // as the command line and the folders number them
     item(Name, QString::fromUtf8(kEventNames.at(std::size_t(event))), Qt::AlignLeft);
     item(Duration, QString(), Qt::AlignRight);
     item(Level, QString(), Qt::AlignRight);

@@ -100,7 +100,7 @@ TEST_F(BankFormTest, RowsFollowTheBankAndTheSelectionBothWaysUndoIncluded) {
     EXPECT_EQ(form->FormBank->objectName(), "FormBank");
     EXPECT_EQ(form->FormBank->windowTitle(), "Все события");
     ASSERT_EQ(table->rowCount(), 43);
-    EXPECT_EQ(Cell(3, TFormBank::Number), "4");
+    EXPECT_EQ(Cell(3, TFormBank::Number), "3");
     EXPECT_EQ(Cell(3, TFormBank::Name), "Тревога по входу 1");
     EXPECT_EQ(Cell(3, TFormBank::Duration), "1 с");
     EXPECT_EQ(Cell(4, TFormBank::Duration), "1,5 с");
