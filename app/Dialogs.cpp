@@ -31,10 +31,12 @@ public:
     }
 
     std::optional<QString> ChooseFile(QWidget* parent, const FileDialog& dialog) override {
-        const bool open = dialog.kind == FileDialog::Kind::Open;
+        const bool open = dialog.kind != FileDialog::Kind::Save;
         QFileDialog box(parent, dialog.Title);
         box.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-        box.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        box.setFileMode(dialog.kind == FileDialog::Kind::Folder ? QFileDialog::Directory
+                        : open                                  ? QFileDialog::ExistingFile
+                                                                : QFileDialog::AnyFile);
         box.setNameFilter(dialog.Filter);
         box.setDefaultSuffix(dialog.DefaultExt);
         // The window asks about replacing a file itself, in its own words.

@@ -36,7 +36,8 @@ bool FileDialog::Execute(QWidget* parent) {
     if (!chosen || chosen->isEmpty())
         return false;
     FileName = *chosen;
-    InitialDir = QFileInfo(FileName).absolutePath();
+    // A chosen folder is where the next choice starts, not its parent.
+    InitialDir = kind == Kind::Folder ? FileName : QFileInfo(FileName).absolutePath();
     QSettings(SettingsFile::kProgramSettings, SettingsFile::kProgramSettings)
         .setValue(SettingsKey(objectName()), InitialDir);
     return true;

@@ -10,7 +10,7 @@ class QWidget;
 // settings; at first it opens in the user's documents folder.
 class FileDialog : public QObject {
 public:
-    enum class Kind { Open, Save };
+    enum class Kind { Open, Save, Folder };
 
     FileDialog(Kind kind, const QString& objectName, const QString& title, const QString& filter,
                const QString& defaultExt, QObject* parent);

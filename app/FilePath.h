@@ -8,3 +8,7 @@
 inline std::filesystem::path ToPath(const QString& name) {
     return std::filesystem::path(name.toStdU16String());
 }
+
+inline QString FromPath(const std::filesystem::path& path) {
+    return QString::fromStdU16String(path.u16string());
+}

@@ -122,6 +122,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     CreateSoundControls();
     CreateRecordControls(); // after the sound controls: Записать goes between Удалить and Прослушать
     ConfigurePort();
+    setAcceptDrops(true);
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
     ComboBoxEvents->setCurrentIndex(0);
@@ -158,6 +159,8 @@ void TForm1::CreateActions() {
     Abaut = CreateAction(this, "Abaut", "?", QStringLiteral("&О программе..."), QString(), nullptr);
     N7 = CreateAction(this, "N7", nullptr, QStringLiteral("&Закрыть          Alt+F4"), QString(), nullptr);
     CreateEditActions();
+    CreateBankActions();
+    CreateFolderActions();
 
     connect(FileNew1, &QAction::triggered, this, &TForm1::FileNew1Execute);
     connect(FileOpen1, &QAction::triggered, this, &TForm1::FileOpen1Execute);
@@ -174,10 +177,14 @@ void TForm1::CreateActions() {
 
 void TForm1::CreateMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
-    file->addActions({FileNew1, FileOpen1, FileSave1, FileExportWav});
+    file->addActions({FileNew1, FileOpen1, FileSave1, FileExportWav, FileImportFolder, FileExportFolder});
     file->addSeparator();
     file->addAction(N7);
-    menuBar()->addMenu(QStringLiteral("&Правка"))->addActions({EditUndo, EditRedo});
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Правка"));
+    edit->addActions({EditUndo, EditRedo});
+    edit->addSeparator();
+    edit->addAction(EditLevelAll);
+    menuBar()->addMenu(QStringLiteral("&Вид"))->addAction(ViewBank);
     menuBar()->addMenu(QStringLiteral("&Настройка"))->addAction(ComPortConfig);
     QMenu* controller = menuBar()->addMenu(QStringLiteral("&Контроллер"));
     controller->addActions({Programm, ReadConf, CompareConf});
@@ -446,6 +453,7 @@ void TForm1::UpdateDisplay() {
                     QStringLiteral("    Свободно: ") + SecondsText(workingBank.FreeSamples()) + seconds);
     ShowBankState();
     UpdateSoundControls();
+    ShowBankWindow();
 }
 
 void TForm1::ComboBoxEventsChange() {

@@ -28,6 +28,7 @@ class QPushButton;
 class QStatusBar;
 class QToolBar;
 class SoundOutput;
+class TFormBank;
 
 // Status panel 3 while the bank differs from its voice file.
 inline const QString kChangedMark = QStringLiteral("Изменён");
@@ -71,8 +72,12 @@ public:
     void CompareConfExecute();
     void ComPortConfigExecute();
     void AbautExecute();
-    void BitBtnRecordClick();     // MainFormRecord.cpp
-    void FileSpeakEmptyExecute(); // MainFormRecord.cpp
+    void BitBtnRecordClick();       // MainFormRecord.cpp
+    void FileSpeakEmptyExecute();   // MainFormRecord.cpp
+    void ViewBankExecute();         // MainFormBank.cpp
+    void EditLevelAllExecute();     // MainFormBank.cpp
+    void FileImportFolderExecute(); // MainFormFolder.cpp
+    void FileExportFolderExecute(); // MainFormFolder.cpp
 
     // Declared in the reverse order of their destruction: the directory goes first, then the scratch
     // bank, then the working bank, and the port with the window.
@@ -82,9 +87,9 @@ public:
     QString WorkingDirectory;
     bool fullLayout = true;
 
-    // Whether recordings converted from other formats, and takes recorded or spoken, have their peak
-    // brought to -1 dBFS; the question before a conversion and the record dialog offer it, and it is
-    // remembered until the program ends.
+    // Whether recordings converted from other formats, and takes recorded or spoken, have their
+    // loudness brought to the bank's (audio/Loudness.h); the question before a conversion and the record
+    // dialog offer it, and it is remembered until the program ends.
     bool normaliseVolume = true;
     // Where phrases are played: the sound device unless a test puts something else in its place.
     void UseSoundOutput(std::unique_ptr<SoundOutput> output);
@@ -107,6 +112,11 @@ public:
     QAction* EditUndo;
     QAction* EditRedo;
     QAction* FileSpeakEmpty;
+    QAction* ViewBank;
+    QAction* EditLevelAll;
+    QAction* FileImportFolder;
+    QAction* FileExportFolder;
+    TFormBank* FormBank = nullptr; // made when first shown
     QGroupBox* GroupBox1;
     QLabel* Label11;
     QComboBox* ComboBoxEvents;
@@ -125,11 +135,14 @@ public:
     FileDialog* OpenDialog1;
     FileDialog* OpenDialog2;
     FileDialog* SaveDialog1;
-    FileDialog* SaveDialog2; // a phrase exported as WAV
+    FileDialog* SaveDialog2;  // a phrase exported as WAV
+    FileDialog* FolderDialog; // a folder of phrases, one file per event
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override; // MainFormFolder.cpp
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateActions();
@@ -157,6 +170,11 @@ private:
     // The phrase's own controls and handlers, in MainFormSound.cpp.
     void CreateSoundControls();
     void ImportRecording(const QString& name);
+    // The open dialog's import into any slot, its questions and messages included; true when the slot
+    // changed. The caller records the change.
+    bool ImportInto(std::uint8_t slot, const QString& name);
+    // Files dropped on an event: the first to it, the rest to the empty events after it; one step.
+    void DropFiles(int event, const QStringList& files); // MainFormFolder.cpp
     void StopPlayback();
     void PlaybackEnded();
     void UpdateSoundControls();
@@ -170,6 +188,12 @@ private:
     BackgroundSave* backgroundSave_ = nullptr;
     BankLock voiceFileLock_; // the file opened or saved last, held from its reading to the next save
     bool backgroundSaveWarned_ = false; // until a background save succeeds again
+
+    // The events table beside the window (MainFormBank.cpp).
+    void CreateBankActions();
+    void ShowBankWindow(); // part of UpdateDisplay
+    void SelectFromBankWindow(int event);
+    void CreateFolderActions(); // MainFormFolder.cpp
 
     std::array<QLabel*, 4> statusPanels_{};
     std::unique_ptr<SoundOutput> sound_;

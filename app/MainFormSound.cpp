@@ -67,14 +67,16 @@ void TForm1::UpdateSoundControls() {
 // A WAV in the controller's own format is imported as it is; any other recording the converter reads
 // is converted when the user agrees, with the levelling chosen then kept for the next one.
 void TForm1::ImportRecording(const QString& name) {
-    ImportMessageBoxes questions(this, QFileInfo(name).fileName(), &normaliseVolume);
-    const ImportOutcome outcome = ::ImportRecording(workingBank, SelectedSlot(), ToPath(name),
-                                                    {.normalise = normaliseVolume}, questions)
-                                      .outcome;
-    // A slot emptied because the memory is full is shown as such too, not only a loaded one.
-    if (outcome != ImportOutcome::Unchanged)
+    if (ImportInto(SelectedSlot(), name))
         BankChanged(SelectedSlot(),
                     QStringLiteral("загрузку фрагмента «%1»").arg(ComboBoxEvents->currentText()));
+}
+
+// A slot emptied because the memory is full counts as changed too, not only a loaded one.
+bool TForm1::ImportInto(std::uint8_t slot, const QString& name) {
+    ImportMessageBoxes questions(this, QFileInfo(name).fileName(), &normaliseVolume);
+    return ::ImportRecording(workingBank, slot, ToPath(name), {.normalise = normaliseVolume}, questions)
+               .outcome != ImportOutcome::Unchanged;
 }
 
 void TForm1::BitBtnPlayClick() {
@@ -89,6 +91,7 @@ void TForm1::BitBtnPlayClick() {
     }
     playing_ = true;
     BitBtnPlay->setText(kStopCaption);
+    ShowBankWindow();
 }
 
 void TForm1::StopPlayback() {
@@ -101,6 +104,7 @@ void TForm1::StopPlayback() {
 void TForm1::PlaybackEnded() {
     playing_ = false;
     BitBtnPlay->setText(kPlayCaption);
+    ShowBankWindow();
 }
 
 void TForm1::FileExportWavExecute() {

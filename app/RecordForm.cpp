@@ -8,6 +8,7 @@
 #include "SoundOutput.h"
 #include "SpeechProgress.h"
 #include "TakeView.h"
+#include "audio/Loudness.h"
 #include "take/TakeSound.h"
 
 #include <QCheckBox>
@@ -144,7 +145,7 @@ void TFormRecord::CreateButtons() {
         Place(new QCheckBox(QStringLiteral("Выровнять громкость"), this), "CheckBoxNormalise", 8, 300);
     CheckBoxNormalise->adjustSize();
     CheckBoxNormalise->setChecked(true);
-    CheckBoxNormalise->setToolTip(QStringLiteral("Поднять громкость фрагмента до -1 дБ"));
+    CheckBoxNormalise->setToolTip(QStringLiteral("Выровнять громкость фрагмента по остальным фразам"));
     BitBtnListen = AddButton(this, "BitBtnListen", QStringLiteral("Прослушать"), 248, 296);
     BitBtnListen->setToolTip(QStringLiteral("Прослушать фрагмент так, как его произнесёт контроллер"));
     BitBtnLoad = AddButton(this, "BitBtnLoad", QStringLiteral("Загрузить"), 340, 296);
@@ -280,8 +281,8 @@ TakeRange TFormRecord::KeptRange() const {
 
 std::vector<std::int16_t> TFormRecord::PreparedKept() const {
     const TakeRange range = KeptRange();
-    return PreparedTake(std::span(take_).subspan(range.begin, range.Length()),
-                        CheckBoxNormalise->isChecked());
+    return PreparedTake(std::span(take_).subspan(range.begin, range.Length()), CheckBoxNormalise->isChecked(),
+                        LevelTarget(bank_, slot_));
 }
 
 void TFormRecord::ShowTakeState() {

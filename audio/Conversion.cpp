@@ -1,5 +1,6 @@
 #include "Conversion.h"
 
+#include "Loudness.h"
 #include "SoundFile.h"
 
 #include <soxr.h>
@@ -12,9 +13,6 @@
 namespace {
 
 constexpr double kHighPassHz = 100;
-constexpr float kPeakTarget = 0.8912509F; // -1 dBFS
-// Below one step of 16 bits there is nothing to bring up: silence stays silence.
-constexpr float kSilence = 1.0F / 32768;
 
 // soxr at high quality in float: its int16 output would add dither, pointless before a 4-bit code.
 std::vector<float> Resample(const std::vector<float>& in, int rate) {
@@ -54,17 +52,6 @@ void HighPass(std::vector<float>& samples) {
     }
 }
 
-void NormalisePeak(std::vector<float>& samples) {
-    float peak = 0;
-    for (float s : samples)
-        peak = std::max(peak, std::abs(s));
-    if (peak < kSilence)
-        return;
-    const float gain = kPeakTarget / peak;
-    for (float& s : samples)
-        s *= gain;
-}
-
 std::vector<std::int16_t> RoundTo16Bits(const std::vector<float>& samples) {
     std::vector<std::int16_t> out(samples.size());
     std::transform(samples.begin(), samples.end(), out.begin(), [](float s) {
@@ -75,7 +62,8 @@ std::vector<std::int16_t> RoundTo16Bits(const std::vector<float>& samples) {
 
 } // namespace
 
-std::vector<std::int16_t> ConvertForController(SoundFile& file, std::size_t maxSamples, bool normalise) {
+std::vector<std::int16_t> ConvertForController(SoundFile& file, std::size_t maxSamples, bool normalise,
+                                               double targetLufs) {
     const int rate = file.Info().sampleRate;
     // A little more than the samples wanted, so that the resampler's filter sees what follows them.
     const double frames = std::ceil(static_cast<double>(maxSamples) * rate / kSampleRate) + rate / 50.0;
@@ -83,7 +71,7 @@ std::vector<std::int16_t> ConvertForController(SoundFile& file, std::size_t maxS
     if (samples.size() > maxSamples)
         samples.resize(maxSamples);
     HighPass(samples);
-    return ForController(std::move(samples), normalise);
+    return ForController(std::move(samples), normalise, targetLufs);
 }
 
 std::uint64_t ControllerLength(SoundFile& file) {
@@ -97,9 +85,9 @@ std::vector<float> ToControllerRate(const std::vector<float>& mono, int rate) {
     return samples;
 }
 
-std::vector<std::int16_t> ForController(std::vector<float> samples, bool normalise) {
+std::vector<std::int16_t> ForController(std::vector<float> samples, bool normalise, double targetLufs) {
     // After resampling, which can raise the peak.
     if (normalise)
-        NormalisePeak(samples);
+        LevelTo(samples, targetLufs);
     return RoundTo16Bits(samples);
 }

@@ -1,6 +1,7 @@
 #include "ImportRecording.h"
 
 #include "Conversion.h"
+#include "Loudness.h"
 #include "SoundFile.h"
 #include "voice/ByteSource.h"
 #include "voice/WavImport.h"
@@ -38,7 +39,8 @@ ImportOutcome Convert(VoiceBank& bank, std::uint8_t slot, SoundFile& sound, bool
         return LoadPhrase(bank, slot, {}, 0, questions);
     // One sample more than fits tells whether the recording has to be cut; how long it is in all is then
     // counted without keeping what is read, for the question.
-    const std::vector<std::int16_t> samples = ConvertForController(sound, std::size_t{room} + 1, normalise);
+    const std::vector<std::int16_t> samples =
+        ConvertForController(sound, std::size_t{room} + 1, normalise, LevelTarget(bank, slot));
     const std::uint64_t total = samples.size() > room ? ControllerLength(sound) : samples.size();
     return LoadPhrase(bank, slot, samples, total, questions);
 }

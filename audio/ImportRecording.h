@@ -9,7 +9,7 @@
 class VoiceBank;
 
 struct ImportOptions {
-    bool normalise = true; // a converted recording's peak brought to -1 dBFS
+    bool normalise = true; // a converted recording's loudness brought to the other phrases' (Loudness.h)
 };
 
 struct ImportResult {

@@ -6,3 +6,6 @@ struct CommandLine;
 int RunInfo(const CommandLine& line);
 int RunImport(const CommandLine& line);
 int RunDelete(const CommandLine& line);
+int RunImportFolder(const CommandLine& line); // FolderCommands.cpp
+int RunExportFolder(const CommandLine& line);
+int RunLevel(const CommandLine& line);

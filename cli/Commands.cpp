@@ -11,9 +11,10 @@ namespace {
 
 constexpr std::array<Operand, 1> kBank{Operand::Bank};
 constexpr std::array<Operand, 2> kBankEvent{Operand::Bank, Operand::Event};
+constexpr std::array<Operand, 2> kBankFolder{Operand::Bank, Operand::Folder};
 constexpr std::array<Operand, 3> kBankEventRecording{Operand::Bank, Operand::Event, Operand::Recording};
 
-const std::array<Command, 8> kCommands{{
+const std::array<Command, 11> kCommands{{
     {"ports",
      {},
      "",
@@ -28,12 +29,22 @@ const std::array<Command, 8> kCommands{{
      "загрузить запись в событие (создаёт BANK)",
      "Загружает запись в событие с номером\n.IR EVENT .\nWAV в формате контроллера (PCM, 8000 Гц, 16 бит, "
      "моно) загружается как есть; запись другого формата\n(WAV, MP3, FLAC, OGG и другие) преобразуется, с "
-     "выравниванием громкости до \\-1 дБ, если не указан\n.BR \\-\\-no\\-normalise .\nЕсли файла\n.I "
+     "выравниванием громкости по остальным фразам банка, если не указан\n.BR \\-\\-no\\-normalise .\nЕсли "
+     "файла\n.I "
      "BANK\nнет, "
      "он создаётся. Сообщения те же, что в окне; урезанная запись \\(em предупреждение, не ошибка.",
      RunImport},
     {"delete", kBankEvent, "BANK.vce EVENT", PortUse::None, 0, "удалить запись события",
      "Удаляет запись события.", RunDelete},
+    {"import-folder", kBankFolder, "BANK.vce DIR [--no-normalise]", PortUse::None, kNoNormalise,
+     "загрузить фразы из папки (создаёт BANK)",
+     "Загружает каждую запись папки в событие, номер которого стоит в начале имени файла (\\(lq03.wav\\(rq)\n"
+     "или название которого совпадает с именем. Файлы, не подходящие ни к одному событию, называются.",
+     RunImportFolder},
+    {"export-folder", kBankFolder, "BANK.vce DIR", PortUse::None, 0, "сохранить все фразы в папку",
+     "Сохраняет каждую фразу как WAV \\(lqNN Название события.wav\\(rq в папку\n.IR DIR .", RunExportFolder},
+    {"level", kBank, "BANK.vce", PortUse::None, 0, "выровнять громкость всех фраз",
+     "Приводит все фразы к одной громкости (медиана банка, не громче \\-18 LUFS) без перегрузки.", RunLevel},
     {"identify", {}, "--port P", PortUse::Many, 0, "версия контроллера", "Версия контроллера.", RunIdentify},
     {"program", kBank, "BANK.vce --port P [--port P2 ...] [--no-verify] [--used-only]", PortUse::Many,
      kNoVerify | kUsedOnly, "",
@@ -112,8 +123,8 @@ struct OperandNames {
 };
 
 OperandNames NamesOf(Operand operand) {
-    static constexpr std::array<OperandNames, 3> kNames{
-        {{"bank", "BANK"}, {"event", "EVENT"}, {"recording", "AUDIO"}}};
+    static constexpr std::array<OperandNames, 4> kNames{
+        {{"bank", "BANK"}, {"event", "EVENT"}, {"recording", "AUDIO"}, {"folder", "DIR"}}};
     return kNames.at(static_cast<std::size_t>(operand));
 }
 

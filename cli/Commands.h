@@ -17,7 +17,7 @@ enum CommandOption : unsigned {
 enum class PortUse { None, One, Many };
 
 // What an operand is, for the shell's completion.
-enum class Operand { Bank, Event, Recording };
+enum class Operand { Bank, Event, Recording, Folder };
 
 // One command of the program: everything about it is here. The usage, the manual's synopsis and
 // command list, the shell's completion, the parser's rules and the dispatch all come from this table.

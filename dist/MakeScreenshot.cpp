@@ -1,6 +1,7 @@
 // The picture of the main window for the README and the AppStream metainfo: a bank with phrases for a
-// dozen events, the event list open. Run under a window manager (scripts/screenshot does so under
-// Xvfb): make-screenshot <picture.png>
+// dozen events, the event list open; or, with "bank-table", the events table of that bank. Run under a
+// window manager (scripts/screenshot does so under Xvfb): make-screenshot <picture.png> [bank-table]
+#include "app/BankForm.h"
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "app/Startup.h"
@@ -18,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -29,7 +31,7 @@ bool WriteSampleBank(const QString& file) {
         const int samples = 8000 + 2400 * ((event * 7) % 9);
         for (int i = 0; i < samples; ++i)
             bank->AppendSample(std::uint8_t(event),
-                               std::int16_t(8000 * std::sin(i * 0.05 * (1 + event % 5))));
+                               std::int16_t(2000 * (1 + event % 4) * std::sin(i * 0.05 * (1 + event % 5))));
     }
     bank->PackImage();
     return WriteVoiceFile(std::filesystem::path(file.toStdU16String()), bank->image) == kVoiceFileOk;
@@ -61,8 +63,9 @@ void WaitFor(const std::function<bool()>& condition) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-screenshot <picture.png>\n");
+    const bool table = argc == 3 && std::string_view(argv[2]) == "bank-table";
+    if (argc != 2 && !table) {
+        std::fprintf(stderr, "usage: make-screenshot <picture.png> [bank-table]\n");
         return 2;
     }
     const std::unique_ptr<QApplication> application = CreateApplication(argc, argv);
@@ -82,11 +85,18 @@ int main(int argc, char** argv) {
     window.UpdateDisplay();
     window.show();
     WaitFor([&] { return window.frameGeometry() != window.geometry(); });
-    window.ComboBoxEvents->showPopup();
-    QWidget* list = window.ComboBoxEvents->view()->window();
-    WaitFor([&] { return list->isVisible(); });
-
-    const QRect shown = window.frameGeometry().united(list->frameGeometry()).adjusted(-8, -8, 8, 8);
+    QRect shown;
+    if (table) {
+        window.ViewBank->trigger();
+        window.FormBank->move(window.frameGeometry().topLeft());
+        WaitFor([&] { return window.FormBank->frameGeometry() != window.FormBank->geometry(); });
+        shown = window.FormBank->frameGeometry().adjusted(-8, -8, 8, 8);
+    } else {
+        window.ComboBoxEvents->showPopup();
+        QWidget* list = window.ComboBoxEvents->view()->window();
+        WaitFor([&] { return list->isVisible(); });
+        shown = window.frameGeometry().united(list->frameGeometry()).adjusted(-8, -8, 8, 8);
+    }
     const QPixmap screen = window.screen()->grabWindow(0);
     if (!screen.copy(shown.intersected(screen.rect())).save(picture, "PNG")) {
         std::fprintf(stderr, "make-screenshot: can't write %s\n", argv[1]);

@@ -2,6 +2,7 @@
 
 #include "TakeSound.h"
 #include "Trim.h"
+#include "audio/Loudness.h"
 
 #include <algorithm>
 #include <exception>
@@ -41,6 +42,7 @@ SpokenTakes SpeakAll(const std::vector<const char*>& texts, SpeechVoice voice, c
 SpeakEmptyResult FillEmptyEvents(VoiceBank& bank, std::span<const std::uint8_t> events,
                                  const SpokenTakes& spoken) {
     SpeakEmptyResult result;
+    const double target = LevelTarget(bank);
     for (std::size_t i = 0; i < events.size() && i < spoken.ends.size(); ++i) {
         switch (spoken.ends[i]) {
         case SpeechEnd::Failed:
@@ -57,7 +59,7 @@ SpeakEmptyResult FillEmptyEvents(VoiceBank& bank, std::span<const std::uint8_t> 
         }
         const std::vector<std::int16_t>& take = spoken.takes[i];
         const TakeRange range = TrimSilence(take);
-        const auto phrase = PreparedTake(std::span(take).subspan(range.begin, range.Length()), true);
+        const auto phrase = PreparedTake(std::span(take).subspan(range.begin, range.Length()), true, target);
         if (phrase.size() > bank.FreeSamples()) {
             ++result.tooLong;
             continue;

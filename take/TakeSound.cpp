@@ -31,10 +31,11 @@ SpeechEnd SpokenTake(SpeechVoice voice, const std::string& textUtf8, const Speec
     return end;
 }
 
-std::vector<std::int16_t> PreparedTake(std::span<const std::int16_t> kept, bool normalise) {
+std::vector<std::int16_t> PreparedTake(std::span<const std::int16_t> kept, bool normalise,
+                                       double targetLufs) {
     if (!normalise)
         return {kept.begin(), kept.end()};
-    return ForController(ToFloat(kept), true);
+    return ForController(ToFloat(kept), true, targetLufs);
 }
 
 std::vector<std::int16_t> AsTheControllerPlaysIt(std::span<const std::int16_t> samples) {

@@ -17,8 +17,9 @@ std::vector<std::int16_t> TakeFromSound(const std::vector<float>& mono, int rate
 SpeechEnd SpokenTake(SpeechVoice voice, const std::string& textUtf8, const SpeechLimits& limits,
                      std::vector<std::int16_t>& take);
 
-// The kept part of a take as it goes into a slot: with `normalise`, its peak brought to -1 dBFS.
-std::vector<std::int16_t> PreparedTake(std::span<const std::int16_t> kept, bool normalise);
+// The kept part of a take as it goes into a slot: with `normalise`, its loudness brought to
+// `targetLufs` (the bank's, so that it matches the other phrases), its peak no higher than -1 dBFS.
+std::vector<std::int16_t> PreparedTake(std::span<const std::int16_t> kept, bool normalise, double targetLufs);
 
 // What the controller will play for the samples: encoded to its ADPCM and decoded again.
 std::vector<std::int16_t> AsTheControllerPlaysIt(std::span<const std::int16_t> samples);

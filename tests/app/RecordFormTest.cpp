@@ -7,6 +7,7 @@
 #include "app/SoundInput.h"
 #include "app/SoundOutput.h"
 #include "app/TakeView.h"
+#include "audio/Loudness.h"
 #include "take/Synthesiser.h"
 #include "tests/support/dialogs/ScriptedDialogs.h"
 #include "voice/Adpcm.h"
@@ -152,7 +153,7 @@ TEST_F(RecordFormTest, RecordedBurstIsTrimmedToItsEdgesAndLoadsNormalised) {
     const std::vector<std::int16_t> played = DecodeSlot(bank.Slot(3));
     ASSERT_EQ(played.size(), range.Length());
     EXPECT_EQ(played, output.played);
-    // Silent margin, then the burst at -1 dBFS as the controller plays it.
+    // Silent margin, then the burst at the loudness of an empty bank as the controller plays it.
     const auto peakOf = [&](std::size_t from, std::size_t to) {
         int peak = 0;
         for (std::size_t i = from; i < to; ++i)
@@ -160,7 +161,7 @@ TEST_F(RecordFormTest, RecordedBurstIsTrimmedToItsEdgesAndLoadsNormalised) {
         return peak;
     };
     EXPECT_LT(peakOf(0, 600), 400);
-    EXPECT_NEAR(20 * std::log10(peakOf(1000, 8000) / 32768.0), -1.0, 0.5);
+    EXPECT_NEAR(Loudness(played).value_or(0), kDefaultTargetLufs, 0.5);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

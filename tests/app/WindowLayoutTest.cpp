@@ -177,28 +177,32 @@ TEST_F(WindowLayoutTest, TheCompareButtonKeepsItsOwnTooltipThroughTransfers) {
 
 TEST_F(WindowLayoutTest, MenusInOrder) {
     const QList<QAction*> menus = form->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 5);
+    ASSERT_EQ(menus.size(), 6);
     const auto texts = [](const QList<QAction*>& actions) { // as shown, the access keys underlined
         QStringList list;
         for (QAction* action : actions)
             list << (action->isSeparator() ? QStringLiteral("-") : QString(action->text()).remove('&'));
         return list;
     };
-    EXPECT_EQ(texts(menus), QStringList({"Файл", "Правка", "Настройка", "Контроллер", "?"}));
+    EXPECT_EQ(texts(menus), QStringList({"Файл", "Правка", "Вид", "Настройка", "Контроллер", "?"}));
     EXPECT_EQ(texts(menus[0]->menu()->actions()),
               QStringList({"Очистить память", "Открыть файл голосовых сообщений...",
                            "Сохранить голосовые сообщения в файл...", "Сохранить фрагмент в WAV...",
+                           "Загрузить фразы из папки...", "Сохранить все фразы в папку...",
                            "Озвучить пустые события", "-", "Закрыть          Alt+F4"}));
     EXPECT_EQ(menus[0]->menu()->actions()[0], form->FileNew1);
-    EXPECT_EQ(texts(menus[1]->menu()->actions()), QStringList({"Отменить", "Повторить"}));
+    EXPECT_EQ(texts(menus[1]->menu()->actions()),
+              QStringList({"Отменить", "Повторить", "-", "Выровнять громкость всех фраз"}));
     EXPECT_EQ(menus[1]->menu()->actions()[0], form->EditUndo);
-    EXPECT_EQ(texts(menus[2]->menu()->actions()), QStringList({"COM порт..."}));
-    EXPECT_EQ(texts(menus[3]->menu()->actions()),
+    EXPECT_EQ(texts(menus[2]->menu()->actions()), QStringList({"Все события"}));
+    EXPECT_EQ(form->ViewBank->shortcut(), QKeySequence(Qt::Key_F4));
+    EXPECT_EQ(texts(menus[3]->menu()->actions()), QStringList({"COM порт..."}));
+    EXPECT_EQ(texts(menus[4]->menu()->actions()),
               QStringList({"Программировать", "Считать", "Сравнить", "-", "Только занятая память"}));
-    EXPECT_EQ(menus[3]->menu()->actions()[2], form->CompareConf);
-    EXPECT_EQ(menus[3]->menu()->actions()[4], form->UsedOnly);
+    EXPECT_EQ(menus[4]->menu()->actions()[2], form->CompareConf);
+    EXPECT_EQ(menus[4]->menu()->actions()[4], form->UsedOnly);
     EXPECT_TRUE(form->UsedOnly->isCheckable());
-    EXPECT_EQ(texts(menus[4]->menu()->actions()), QStringList({"О программе..."}));
+    EXPECT_EQ(texts(menus[5]->menu()->actions()), QStringList({"О программе..."}));
 }
 
 TEST_F(WindowLayoutTest, StatusBarHasFourPanels) {

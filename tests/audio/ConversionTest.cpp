@@ -1,5 +1,6 @@
 #include "audio/Conversion.h"
 #include "audio/ImportRecording.h"
+#include "audio/Loudness.h"
 #include "audio/SoundFile.h"
 #include "tests/support/wav/WavBuilder.h"
 
@@ -56,10 +57,11 @@ protected:
     }
 
     static std::vector<std::int16_t> Convert(const fs::path& path, bool normalise = false,
-                                             std::size_t maxSamples = 1u << 20) {
+                                             std::size_t maxSamples = 1u << 20,
+                                             double targetLufs = kDefaultTargetLufs) {
         SoundFile file(path);
         EXPECT_TRUE(file.IsOpen()) << path;
-        return ConvertForController(file, maxSamples, normalise);
+        return ConvertForController(file, maxSamples, normalise, targetLufs);
     }
 
     static fs::path folder_;
@@ -146,9 +148,10 @@ TEST_F(ConversionTest, ChannelsInOppositePhaseMixToSilenceEvenWhenNormalised) {
     EXPECT_LE(Peak(samples), 1);
 }
 
-TEST_F(ConversionTest, NormalisingPutsThePeakAtMinus1dBFS) {
+TEST_F(ConversionTest, NormalisingBringsTheLoudnessToTheTargetThePeakNoHigherThanMinus1dBFS) {
     const fs::path quiet = Make("quiet.flac", "-c:a flac -sample_fmt s16", 1000, 44100, 2, false, 0.05);
-    EXPECT_NEAR(Peak(Convert(quiet, true)), 29205, 1);
+    EXPECT_NEAR(Loudness(Convert(quiet, true)).value_or(0), -18, 0.2);
+    EXPECT_NEAR(Peak(Convert(quiet, true, 1u << 20, 0)), 29205, 1);            // 0 LUFS is out of reach
     EXPECT_NEAR(MiddleRms(Convert(quiet, false)) / kHalfScaleRms, 0.1, 0.002); // left alone unasked
 }
 

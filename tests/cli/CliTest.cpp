@@ -4,6 +4,8 @@
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -196,6 +198,30 @@ TEST_F(Cli, ImportsIntoOneBankAtOnceWaitTheirTurn) {
     EXPECT_EQ(busy.code, 1);
     EXPECT_TRUE(Contains(busy.err, "bank.vce: файл занят другой программой")) << busy.err;
     EXPECT_TRUE(held.Unchanged());
+}
+
+// A folder written and read back gives the same voice file; a file that matches no event is named and
+// makes the exit code 1; levelling keeps the bank's lengths.
+TEST_F(Cli, FolderRoundTripAndLevel) {
+    const std::vector<std::vector<std::string>> setup{{"import", "bank.vce", "3", "ten.wav"},
+                                                      {"import", "bank.vce", "7", "two.wav"},
+                                                      {"export-folder", "bank.vce", "phrases"}};
+    for (const auto& call : setup)
+        ASSERT_EQ(Run(call).code, 0) << call[0];
+    EXPECT_TRUE(fs::exists(folder / "phrases" / fs::path(u8"03 Тревога по входу 1.wav")));
+    wavtest::WriteFile(folder / "phrases" / "intro.wav", wavtest::CanonicalWav(wavtest::Signal(10)));
+    const CliResult imported = Run({"import-folder", "copy.vce", "phrases"});
+    EXPECT_EQ(imported.code, 1);
+    EXPECT_TRUE(Contains(imported.out, "Загружено фраз: 2\n  пропущен intro.wav")) << imported.out;
+    const auto bytes = [&](const char* name) {
+        std::ifstream in(folder / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(bytes("copy.vce"), bytes("bank.vce"));
+    EXPECT_EQ(Run({"import-folder", "copy.vce", "missing"}).code, 1);
+    const CliResult level = Run({"level", "bank.vce"});
+    EXPECT_EQ(level.code, 0) << level.err;
+    EXPECT_TRUE(Contains(level.out, "Выровнено фраз: 2\nЗанято: 12 Сек.")) << level.out;
 }
 
 TEST_F(Cli, JsonDocumentsForScripts) {
