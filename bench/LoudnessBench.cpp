@@ -72,12 +72,12 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     std::vector<std::vector<std::int16_t>> spoken;
     for (const char* name : kEventNames) {
-        auto phrase = SpokenTake(SpeechVoice::Espeak, name);
-        if (!phrase) {
+        std::vector<std::int16_t> phrase;
+        if (SpokenTake(SpeechVoice::Espeak, name, SpeechLimits{}, phrase) != SpeechEnd::Spoken) {
             std::printf("espeak-ng is needed to speak the phrases\n");
             return 1;
         }
-        spoken.push_back(std::move(*phrase));
+        spoken.push_back(std::move(phrase));
     }
 
     VoiceBank ten;
