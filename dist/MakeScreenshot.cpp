@@ -1,9 +1,12 @@
-// The picture of the main window for the README and the AppStream metainfo: a bank with phrases for a
-// dozen events, the event list open. Run under a window manager (scripts/screenshot does so under
-// Xvfb): make-screenshot <picture.png>
+// The pictures of the README and the guide: the main window with a bank of phrases for a dozen events and
+// its event list open ("main"), or the port dialog over it with its list open ("ports"). Run under a
+// window manager (scripts/screenshot does so under Xvfb): make-screenshot <picture.png> [scene]
+#include "app/ComPortSetup.h"
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "app/Startup.h"
+#include "link/ComComboBox.h"
+#include "link/ComSelect.h"
 #include "voice/VoiceFile.h"
 
 #include <QAbstractItemView>
@@ -18,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -58,11 +62,50 @@ void WaitFor(const std::function<bool()>& condition) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
+// What is on the screen around the given windows.
+bool SaveShown(const QWidget& window, const std::vector<const QWidget*>& shown, const QString& picture) {
+    QRect area;
+    for (const QWidget* widget : shown)
+        area = area.united(widget->frameGeometry());
+    const QPixmap screen = window.screen()->grabWindow(0);
+    return screen.copy(area.adjusted(-8, -8, 8, 8).intersected(screen.rect())).save(picture, "PNG");
+}
+
+bool EventListScene(TForm1& window, const QString& picture) {
+    window.ComboBoxEvents->showPopup();
+    QWidget* list = window.ComboBoxEvents->view()->window();
+    WaitFor([&] { return list->isVisible(); });
+    return SaveShown(window, {&window, list}, picture);
+}
+
+// Two USB adapters with their stable links beside the PC's own port.
+bool PortsScene(TForm1& window, const QString& picture) {
+    SetComPortInfoLister([](std::vector<ComPortInfo>& list) {
+        list = {{"ttyUSB0", "FT232R USB UART (FTDI)", true,
+                 "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"},
+                {"ttyUSB1", "CP2102 USB to UART Bridge Controller (Silicon Labs)", true,
+                 "/dev/serial/by-id/usb-Silicon_Labs_CP2102_0001-if00-port0"},
+                {"COM1", "встроенный порт", false, ""}};
+    });
+    window.ComPort1.Close();
+    window.ComPort1.SetPort("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    TFormCOMPortSetup dialog(window.ComPort1, *window.StatusPanel(1), &window);
+    dialog.show();
+    WaitFor([&] { return dialog.frameGeometry() != dialog.geometry(); });
+    dialog.ComComboBox1->showPopup();
+    QWidget* list = dialog.ComComboBox1->view()->window();
+    WaitFor([&] { return list->isVisible(); });
+    const bool saved = SaveShown(window, {&dialog, list}, picture);
+    SetComPortLister({});
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-screenshot <picture.png>\n");
+    const QString scene = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("main");
+    if (argc < 2 || argc > 3 || (scene != "main" && scene != "ports")) {
+        std::fprintf(stderr, "usage: make-screenshot <picture.png> [main|ports]\n");
         return 2;
     }
     const std::unique_ptr<QApplication> application = CreateApplication(argc, argv);
@@ -82,13 +125,7 @@ int main(int argc, char** argv) {
     window.UpdateDisplay();
     window.show();
     WaitFor([&] { return window.frameGeometry() != window.geometry(); });
-    window.ComboBoxEvents->showPopup();
-    QWidget* list = window.ComboBoxEvents->view()->window();
-    WaitFor([&] { return list->isVisible(); });
-
-    const QRect shown = window.frameGeometry().united(list->frameGeometry()).adjusted(-8, -8, 8, 8);
-    const QPixmap screen = window.screen()->grabWindow(0);
-    if (!screen.copy(shown.intersected(screen.rect())).save(picture, "PNG")) {
+    if (!(scene == "ports" ? PortsScene(window, picture) : EventListScene(window, picture))) {
         std::fprintf(stderr, "make-screenshot: can't write %s\n", argv[1]);
         return 1;
     }
