@@ -149,7 +149,6 @@ private:
     // The phrase's own controls and handlers, in MainFormSound.cpp.
     void CreateSoundControls();
     void ImportRecording(const QString& name);
-    bool ConvertRecording(const QString& name, const QString& description);
     void StopPlayback();
     void PlaybackEnded();
     void UpdateSoundControls();

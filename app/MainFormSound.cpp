@@ -6,74 +6,25 @@
 #include "FileDialog.h"
 #include "FilePath.h"
 #include "FormLayout.h"
-#include "ImportMessageText.h"
+#include "ImportMessages.h"
 #include "SoundOutput.h"
-#include "audio/SoundFile.h"
-#include "audio/SoundImport.h"
+#include "audio/ImportRecording.h"
 #include "voice/Adpcm.h"
 #include "voice/EventNames.h"
 #include "voice/WavExport.h"
-#include "voice/WavImport.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRegularExpression>
 
-#include <optional>
-
 namespace {
 
 const QString kPlayCaption = QStringLiteral("Прослушать");
 const QString kStopCaption = QStringLiteral("Стоп");
 const QString kExportCaption = QStringLiteral("Сохранение звукового фрагмента");
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-// The busy cursor while a recording is converted; a message shows with the ordinary one.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { Release(); }
-    void Release() {
-        if (std::exchange(busy_, false))
-            QApplication::restoreOverrideCursor();
-    }
-
-private:
-    bool busy_ = true;
-};
-
-// Shows the import's messages as the program's warnings, except a refusal of the file's format or
-// structure, which is held back: the converter may read the file.
-class ImportMessageBoxes final : public ImportReporter {
-public:
-    ImportMessageBoxes(QWidget* owner, BusyCursor* busy = nullptr) : owner_(owner), busy_(busy) {}
-    void Report(const ImportMessage& message) override {
-        if (message.kind == ImportMessageKind::BadFormat ||
-            message.kind == ImportMessageKind::UnsupportedFormat) {
-            refusal = message;
-            return;
-        }
-        Show(message);
-    }
-    void Show(const ImportMessage& message) {
-        if (busy_)
-            busy_->Release();
-        ShowWarning(owner_, FromUtf8(message.caption), ImportMessageText(message));
-    }
-
-    std::optional<ImportMessage> refusal;
-
-private:
-    QWidget* owner_;
-    BusyCursor* busy_;
-};
 
 // A name for the exported phrase that every file system takes: the event's own words.
 QString ExportName(int event) {
@@ -114,40 +65,16 @@ void TForm1::UpdateSoundControls() {
 }
 
 // A WAV in the controller's own format is imported as it is; any other recording the converter reads
-// is converted when the user agrees.
+// is converted when the user agrees, with the levelling chosen then kept for the next one.
 void TForm1::ImportRecording(const QString& name) {
-    ImportMessageBoxes messages(this);
-    ImportOutcome outcome = ImportWav(workingBank, SelectedSlot(), ToPath(name), messages);
-    if (messages.refusal) {
-        SoundFile sound(ToPath(name));
-        if (!sound.IsOpen()) {
-            messages.Show(IsAacOrM4a(ToPath(name)) ? AacRefusal() : *messages.refusal);
-            return;
-        }
-        if (!ConvertRecording(name, FromUtf8(DescribeSound(sound.Info()))))
-            return;
-        outcome = ImportOutcome::Loaded;
-    }
+    ImportMessageBoxes questions(this, QFileInfo(name).fileName(), &normaliseVolume);
+    const ImportOutcome outcome = ::ImportRecording(workingBank, SelectedSlot(), ToPath(name),
+                                                    {.normalise = normaliseVolume}, questions)
+                                      .outcome;
     // A slot emptied because the memory is full is shown as such too, not only a loaded one.
     if (outcome != ImportOutcome::Unchanged)
         BankChanged(SelectedSlot(),
                     QStringLiteral("загрузку фрагмента «%1»").arg(ComboBoxEvents->currentText()));
-}
-
-// Asks first; true when the slot was touched.
-bool TForm1::ConvertRecording(const QString& name, const QString& description) {
-    const QString text =
-        QStringLiteral("Файл «%1»: %2.\nКонтроллер воспроизводит только PCM 8000 Гц, 16 бит, "
-                       "моно. Преобразовать и загрузить?")
-            .arg(QFileInfo(name).fileName(), description);
-    if (Dialogs::Current().QuestionWithOption(this, QStringLiteral("Открытие файла"), text,
-                                              QStringLiteral("Выровнять громкость"),
-                                              normaliseVolume) != QMessageBox::Yes)
-        return false;
-    BusyCursor busy;
-    ImportMessageBoxes messages(this, &busy);
-    return ImportSoundFile(workingBank, SelectedSlot(), ToPath(name), normaliseVolume, messages) !=
-           ImportOutcome::Unchanged;
 }
 
 void TForm1::BitBtnPlayClick() {

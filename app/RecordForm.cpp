@@ -265,7 +265,7 @@ void TFormRecord::ShowTakeState() {
     const QString seconds = QStringLiteral(" Сек.");
     LabelLength->setText(QStringLiteral("Длительность: ") + SecondsText(std::uint32_t(KeptRange().Length())) +
                          seconds + QStringLiteral("    Свободно: ") +
-                         SecondsText(FreeSamplesFor(bank_, slot_)) + seconds);
+                         SecondsText(bank_.FreeSamplesFor(slot_)) + seconds);
     const bool haveTake = !take_.empty() && !recording_;
     BitBtnListen->setEnabled(haveTake);
     BitBtnLoad->setEnabled(haveTake);
@@ -295,7 +295,8 @@ void TFormRecord::StopListening() {
 
 void TFormRecord::BitBtnLoadClick() {
     ImportMessageBoxes messages(this);
-    LoadTake(bank_, slot_, PreparedKept(), messages);
+    const std::vector<std::int16_t> take = PreparedKept();
+    LoadPhrase(bank_, slot_, take, take.size(), messages);
     accept();
 }
 

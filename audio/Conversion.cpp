@@ -86,6 +86,11 @@ std::vector<std::int16_t> ConvertForController(SoundFile& file, std::size_t maxS
     return ForController(std::move(samples), normalise);
 }
 
+std::uint64_t ControllerLength(SoundFile& file) {
+    const double frames = static_cast<double>(file.CountToTheEnd());
+    return static_cast<std::uint64_t>(std::llround(frames * kControllerRate / file.Info().sampleRate));
+}
+
 std::vector<float> ToControllerRate(const std::vector<float>& mono, int rate) {
     std::vector<float> samples = Resample(mono, rate);
     HighPass(samples);

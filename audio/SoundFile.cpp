@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
+
+#include <unistd.h>
 
 namespace {
 
@@ -65,13 +66,18 @@ std::string Channels(int n) {
     return std::to_string(n) + " " + word;
 }
 
+// Both libraries read the descriptor from where it stands; a stream's own buffer is bypassed.
+void Rewind(int descriptor) {
+    ::lseek(descriptor, 0, SEEK_SET);
+}
+
 } // namespace
 
 // libsndfile reads an MP3 file no further than its frame count, which is only an estimate unless a
 // header states it; libmpg123 itself decodes to the end of the file.
 class Mp3Decoder {
 public:
-    Mp3Decoder(const std::filesystem::path& path, int rate, int channels) : channels_(channels) {
+    Mp3Decoder(int descriptor, int rate, int channels) : channels_(channels) {
         int error = 0;
         handle_ = mpg123_new(nullptr, &error);
         if (!handle_)
@@ -81,7 +87,7 @@ public:
         const bool ok = mpg123_format_none(handle_) == MPG123_OK &&
                         mpg123_format(handle_, rate, channels == 1 ? MPG123_MONO : MPG123_STEREO,
                                       MPG123_ENC_FLOAT_32) == MPG123_OK &&
-                        mpg123_open(handle_, path.c_str()) == MPG123_OK;
+                        mpg123_open_fd(handle_, descriptor) == MPG123_OK;
         if (!ok) {
             mpg123_delete(handle_);
             handle_ = nullptr;
@@ -125,12 +131,26 @@ SoundFile::SoundFile(const std::filesystem::path& path) {
     // A FIFO or a device would block the reader.
     if (!std::filesystem::is_regular_file(path, error))
         return;
+    owned_.reset(std::fopen(path.c_str(), "rb"));
+    if (owned_)
+        Open(owned_.get());
+}
+
+SoundFile::SoundFile(std::FILE* open) {
+    Open(open);
+}
+
+void SoundFile::Open(std::FILE* open) {
+    const int descriptor = fileno(open);
+    Rewind(descriptor);
     SF_INFO info{};
-    file_ = sf_open(path.c_str(), SFM_READ, &info);
+    // libsndfile closes a descriptor it fails to read even when told not to: it gets a copy of its own.
+    file_ = sf_open_fd(::dup(descriptor), SFM_READ, &info, SF_TRUE);
     if (file_ && (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG && info.channels <= 2) {
         sf_close(file_);
         file_ = nullptr;
-        mp3_ = std::make_unique<Mp3Decoder>(path, info.samplerate, info.channels);
+        Rewind(descriptor);
+        mp3_ = std::make_unique<Mp3Decoder>(descriptor, info.samplerate, info.channels);
         if (!mp3_->IsOpen()) {
             mp3_.reset();
             return;
@@ -159,6 +179,16 @@ std::size_t SoundFile::ReadFrames(float* out, std::size_t frames) {
     return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
+std::uint64_t SoundFile::CountToTheEnd() {
+    if (!IsOpen())
+        return 0;
+    constexpr std::size_t kBlockFrames = 16384;
+    std::vector<float> block(kBlockFrames * static_cast<std::size_t>(info_.channels));
+    while (const std::size_t got = ReadFrames(block.data(), kBlockFrames))
+        framesRead_ += got;
+    return framesRead_;
+}
+
 std::vector<float> SoundFile::ReadMono(std::size_t frames) {
     std::vector<float> mono;
     if (!IsOpen())
@@ -176,6 +206,7 @@ std::vector<float> SoundFile::ReadMono(std::size_t frames) {
         const std::size_t got = ReadFrames(block.data(), wanted);
         if (got == 0)
             break;
+        framesRead_ += got;
         const std::size_t start = mono.size();
         mono.resize(start + got);
         const float scale = 1.0F / static_cast<float>(channels);
@@ -190,10 +221,13 @@ std::vector<float> SoundFile::ReadMono(std::size_t frames) {
     return mono;
 }
 
-bool IsAacOrM4a(const std::filesystem::path& path) {
+bool IsAacOrM4a(std::FILE* open) {
     std::array<unsigned char, 8> head{};
-    std::ifstream in(path, std::ios::binary);
-    if (!in.read(reinterpret_cast<char*>(head.data()), head.size()))
+    const int descriptor = fileno(open);
+    Rewind(descriptor);
+    const bool read = ::read(descriptor, head.data(), head.size()) == static_cast<ssize_t>(head.size());
+    Rewind(descriptor);
+    if (!read)
         return false;
     const bool mp4 = head[4] == 'f' && head[5] == 't' && head[6] == 'y' && head[7] == 'p';
     // ADTS: a 12-bit sync word, then MPEG layer bits 00, which MP3 never has.

@@ -2,7 +2,7 @@
 // a click on "Прослушать" to the first bytes the sound device takes.
 #include "app/MainForm.h"
 #include "app/SoundOutput.h"
-#include "audio/SoundImport.h"
+#include "audio/ImportRecording.h"
 #include "tests/support/sound/SoundServer.h"
 
 #include <QApplication>
@@ -39,7 +39,7 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-class Silent final : public ImportReporter {
+class Silent final : public ImportQuestions {
 public:
     void Report(const ImportMessage&) override {}
 };
@@ -67,7 +67,7 @@ void BenchConversion() {
         std::vector<double> ours, theirs;
         for (int run = 0; run < kRuns; ++run) {
             Silent silent;
-            ours.push_back(Seconds([&] { ImportSoundFile(*bank, 0, in, true, silent); }));
+            ours.push_back(Seconds([&] { ImportRecording(*bank, 0, in, {}, silent); }));
             const std::string command =
                 "sox '" + in.string() + "' -r 8000 -c 1 -b 16 '" + (folder / "out.wav").string() + "'";
             if (sox)

@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kRuns = 15;
 
-struct SilentReporter : ImportReporter {
+struct SilentReporter : ImportQuestions {
     void Report(const ImportMessage&) override {}
 };
 

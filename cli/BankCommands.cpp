@@ -10,13 +10,14 @@
 #include "CommandLine.h"
 #include "Json.h"
 #include "Output.h"
+#include "audio/ImportRecording.h"
 #include "voice/EventNames.h"
 #include "voice/Voicebank.h"
 
 namespace {
 
 // The window's message boxes of an import: a warning lets the import go on, an error ends it.
-class CollectingReporter : public ImportReporter {
+class CollectingReporter : public ImportQuestions {
 public:
     void Report(const ImportMessage& message) override {
         (message.importGoesOn ? warnings : errors).emplace_back(message.text);
@@ -114,8 +115,9 @@ int RunImport(const CommandLine& line) {
     }
     CollectingReporter reporter;
     const std::string& recording = line.arguments[2];
-    std::string converted;
-    ImportRecording(*bank, event, recording, !line.noNormalise, reporter, converted);
+    const std::string converted =
+        ImportRecording(*bank, event, PathOf(recording), {.normalise = !line.noNormalise}, reporter)
+            .converted;
     if (!converted.empty() && reporter.errors.empty())
         PrintError(recording + ": " + converted + ", преобразован для контроллера");
     for (const std::string& warning : reporter.warnings) // a cut recording, most often

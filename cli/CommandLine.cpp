@@ -1,57 +1,12 @@
 #include "CommandLine.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 
+#include "Commands.h"
 #include "voice/Voicebank.h"
 
-const char* const kUsage = R"(Использование:
-  voice-programmer-cli ports                              последовательные порты
-  voice-programmer-cli info BANK.vce                      события, длительности, занято и свободно
-  voice-programmer-cli import BANK.vce EVENT AUDIO [--no-normalise]
-                                                          загрузить запись в событие (создаёт BANK)
-  voice-programmer-cli delete BANK.vce EVENT              удалить запись события
-  voice-programmer-cli identify --port P                  версия контроллера
-  voice-programmer-cli program BANK.vce --port P [--port P2 ...] [--no-verify] [--used-only]
-  voice-programmer-cli read BANK.vce --port P [--used-only]
-  voice-programmer-cli compare BANK.vce --port P [--port P2 ...] [--used-only]
-
-Параметры:
-  --port P      порт: COM1..COM8, ttyUSB0, путь к устройству; можно несколько
-  --no-verify   не проверять записанное чтением
-  --used-only   передавать только занятую память
-  --no-normalise  не выравнивать громкость преобразуемой записи
-  --json        результат одним документом JSON
-  --help        эта справка
-  --version     версия программы
-
-EVENT: номер события от 0 до 42 (см. info).
-Коды завершения: 0 успешно, 1 ошибка, 2 неверный вызов, 3 данные отличаются.
-)";
-
 namespace {
-
-struct CommandRule {
-    const char* name;
-    std::size_t arguments;
-    bool ports; // needs at least one --port
-    bool manyPorts;
-    bool noVerify;
-    bool usedOnly;
-    bool normalise;
-};
-
-constexpr std::array<CommandRule, 8> kCommands{{
-    {"ports", 0, false, false, false, false, false},
-    {"info", 1, false, false, false, false, false},
-    {"import", 3, false, false, false, false, true},
-    {"delete", 2, false, false, false, false, false},
-    {"identify", 0, true, true, false, false, false},
-    {"program", 1, true, true, true, true, false},
-    {"read", 1, true, false, false, true, false},
-    {"compare", 1, true, true, false, true, false},
-}};
 
 void AddPort(CommandLine& line, const std::string& port) {
     if (port.empty())
@@ -87,22 +42,22 @@ void TakeOption(CommandLine& line, const std::vector<std::string>& arguments, st
     }
 }
 
-void Check(const CommandLine& line, const CommandRule& rule) {
-    if (line.arguments.size() < rule.arguments)
+void Check(const CommandLine& line, const Command& rule) {
+    if (line.arguments.size() < rule.operands.size())
         throw UsageError("команде " + line.command + " не хватает аргументов");
-    if (line.arguments.size() > rule.arguments)
-        throw UsageError("лишний аргумент " + line.arguments[rule.arguments]);
-    if (rule.ports && line.ports.empty())
+    if (line.arguments.size() > rule.operands.size())
+        throw UsageError("лишний аргумент " + line.arguments[rule.operands.size()]);
+    if (rule.ports != PortUse::None && line.ports.empty())
         throw UsageError("команде " + line.command + " нужен --port");
-    if (!rule.ports && !line.ports.empty())
+    if (rule.ports == PortUse::None && !line.ports.empty())
         throw UsageError("команда " + line.command + " не работает с портом");
-    if (!rule.manyPorts && line.ports.size() > 1)
+    if (rule.ports != PortUse::Many && line.ports.size() > 1)
         throw UsageError("команде " + line.command + " нужен ровно один --port");
-    if (line.noVerify && !rule.noVerify)
+    if (line.noVerify && !(rule.options & kNoVerify))
         throw UsageError("--no-verify не применим к команде " + line.command);
-    if (line.usedOnly && !rule.usedOnly)
+    if (line.usedOnly && !(rule.options & kUsedOnly))
         throw UsageError("--used-only не применим к команде " + line.command);
-    if (line.noNormalise && !rule.normalise)
+    if (line.noNormalise && !(rule.options & kNoNormalise))
         throw UsageError("--no-normalise не применим к команде " + line.command);
 }
 
@@ -127,9 +82,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         throw UsageError("не указана команда");
     line.command = words.front();
     line.arguments.assign(words.begin() + 1, words.end());
-    const auto rule = std::find_if(kCommands.begin(), kCommands.end(),
-                                   [&](const CommandRule& r) { return line.command == r.name; });
-    if (rule == kCommands.end())
+    const Command* rule = FindCommand(line.command);
+    if (!rule)
         throw UsageError("неизвестная команда " + line.command);
     Check(line, *rule);
     return line;

@@ -29,5 +29,3 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The event number of an argument: 0 to 42, or UsageError.
 int ParseEvent(const std::string& text);
-
-extern const char* const kUsage;

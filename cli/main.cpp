@@ -4,34 +4,23 @@
 #include <string>
 #include <vector>
 
-#include "BankCommands.h"
 #include "CommandLine.h"
+#include "Commands.h"
 #include "Output.h"
-#include "PortCommands.h"
 #include "Terminal.h"
 
 namespace {
 
 int Run(const CommandLine& line) {
     if (line.help) {
-        std::cout << kUsage;
+        std::cout << Usage();
         return kExitDone;
     }
     if (line.version) {
         std::cout << "voice-programmer-cli " << VP_VERSION << '\n';
         return kExitDone;
     }
-    if (line.command == "ports")
-        return RunPorts(line);
-    if (line.command == "info")
-        return RunInfo(line);
-    if (line.command == "import")
-        return RunImport(line);
-    if (line.command == "delete")
-        return RunDelete(line);
-    if (line.command == "identify")
-        return RunIdentify(line);
-    return RunTransfer(line);
+    return FindCommand(line.command)->run(line);
 }
 
 } // namespace

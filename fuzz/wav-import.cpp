@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::uint32_t kFreeAtStart = 2000;
 
-struct CountingReporter : ImportReporter {
+struct CountingReporter : ImportQuestions {
     void Report(const ImportMessage& message) override {
         if (message.text.empty() || message.caption.empty()) {
             std::abort();

@@ -43,29 +43,3 @@ std::vector<std::int16_t> AsTheControllerPlaysIt(std::span<const std::int16_t> s
                    [&](std::int16_t s) { return decoder.Decode(encoder.Encode(s)); });
     return played;
 }
-
-ImportOutcome LoadTake(VoiceBank& bank, std::uint8_t slot, std::span<const std::int16_t> samples,
-                       ImportReporter& reporter) {
-    // The phrase being replaced does not count against the capacity.
-    bank.ClearSlot(slot);
-    const std::uint32_t free = bank.FreeSamples();
-    if (free == 0) {
-        reporter.Report(ImportMessageFor(ImportMessageKind::MemoryFull));
-        return ImportOutcome::Emptied;
-    }
-    if (samples.size() > free) {
-        reporter.Report(ImportMessageFor(ImportMessageKind::Truncated));
-        samples = samples.first(free);
-    }
-    for (const std::int16_t s : samples)
-        bank.AppendSample(slot, s);
-    return ImportOutcome::Loaded;
-}
-
-std::uint32_t FreeSamplesFor(const VoiceBank& bank, std::uint8_t slot) {
-    std::uint64_t others = 0; // each counted in whole bytes, as FreeSamples does
-    for (std::uint8_t s = 0; s < kSlotCount; ++s)
-        if (s != slot)
-            others += bank.Slot(s).count + (bank.Slot(s).count & 1U);
-    return others >= kCapacitySamples ? 0 : std::uint32_t(kCapacitySamples - others);
-}

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "take/Synthesiser.h"
-#include "voice/WavImport.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,11 +21,3 @@ std::vector<std::int16_t> PreparedTake(std::span<const std::int16_t> kept, bool 
 
 // What the controller will play for the samples: encoded to its ADPCM and decoded again.
 std::vector<std::int16_t> AsTheControllerPlaysIt(std::span<const std::int16_t> samples);
-
-// Puts the samples into the slot under the capacity rules of an import, with its messages: memory full
-// (the slot stays empty), too long (cut to what fits).
-ImportOutcome LoadTake(VoiceBank& bank, std::uint8_t slot, std::span<const std::int16_t> samples,
-                       ImportReporter& reporter);
-
-// The free samples once the slot's phrase is replaced.
-std::uint32_t FreeSamplesFor(const VoiceBank& bank, std::uint8_t slot);

@@ -31,6 +31,8 @@ public:
     FileSource& operator=(const FileSource&) = delete;
 
     bool IsOpen() const { return file_ != nullptr; }
+    // The open file, for a reader of its own that starts over from its beginning.
+    std::FILE* File() const { return file_; }
     std::size_t Read(std::span<std::uint8_t> bytes) override;
 
 private:

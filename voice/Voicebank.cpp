@@ -93,6 +93,14 @@ std::uint32_t VoiceBank::FreeSamples() const {
     return kCapacitySamples - OccupiedTotal();
 }
 
+std::uint32_t VoiceBank::FreeSamplesFor(std::uint8_t slot) const {
+    std::uint64_t others = 0;
+    for (std::uint8_t s = 0; s < kSlotCount; ++s)
+        if (s != slot)
+            others += OccupiedSamples((*slots_)[s].count);
+    return others >= kCapacitySamples ? 0 : static_cast<std::uint32_t>(kCapacitySamples - others);
+}
+
 std::uint32_t VoiceBank::UsedSamples() const {
     return OccupiedTotal();
 }

@@ -57,6 +57,8 @@ public:
     // the capacity and an import that stays within FreeSamples always fits the packed image.
     std::uint32_t FreeSamples() const;
     std::uint32_t UsedSamples() const;
+    // The free samples once the slot's phrase is replaced: an import's room.
+    std::uint32_t FreeSamplesFor(std::uint8_t slot) const;
     void PackImage();
     void UnpackImage(bool fullLayout);
     // Puts back codes taken from a slot earlier (undo): the first count samples of bytes, packed as in

@@ -6,19 +6,14 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace {
-
-constexpr std::string_view kOpenCaption = "Открытие файла";
-constexpr std::string_view kLoadCaption = "Загрузка звукового фрагмента";
 
 using FourCC = std::array<std::uint8_t, 4>;
 
 constexpr FourCC kData = {'d', 'a', 't', 'a'};
 constexpr std::size_t kMaxFmtSize = 100;
-// Size fields that writers to a pipe leave behind, never having learnt the real length.
-constexpr std::uint32_t kUnfilledSize = 0xFFFFFFFF;
-constexpr std::uint32_t kUnfilledSizeLimit = 0x7FFFF000;
 
 std::uint16_t Le16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
@@ -45,18 +40,12 @@ bool IsSupportedFmt(const std::uint8_t* fmt) {
 
 class Importer {
 public:
-    Importer(VoiceBank& bank, std::uint8_t slot, ByteSource& source, ImportReporter& reporter)
+    Importer(VoiceBank& bank, std::uint8_t slot, ByteSource& source, ImportQuestions& reporter)
         : bank_(bank), slot_(slot), source_(source), reporter_(reporter) {}
 
     ImportOutcome Run();
 
 private:
-    void ReportTruncated(std::uint32_t loadedSamples, std::uint32_t fileSamples) {
-        ImportMessage message = ImportMessageFor(ImportMessageKind::Truncated);
-        message.loadedSamples = loadedSamples;
-        message.fileSamples = fileSamples;
-        reporter_.Report(message);
-    }
     ImportOutcome Refuse(ImportMessageKind kind) {
         reporter_.Report(ImportMessageFor(kind));
         return ImportOutcome::Unchanged;
@@ -65,18 +54,17 @@ private:
     std::size_t ReadSome(std::span<std::uint8_t> bytes);
     bool ReadExact(std::uint8_t* bytes, std::size_t n) { return ReadSome(std::span(bytes, n)) == n; }
     bool Skip(std::uint32_t n);
-    std::uint32_t CountRest(std::uint32_t limit);
     bool ShiftIn(FourCC& window, std::uint8_t byte);
     bool ShiftInFromSource(FourCC& window);
     std::optional<std::uint32_t> FindDataSize(bool fmtPadPending);
     bool WalkChunks(FourCC& window, bool padPending);
     bool SearchData(FourCC& window);
-    std::uint32_t LoadSamples(std::uint32_t samples);
+    std::uint32_t ReadSamples(std::uint32_t samples, std::uint32_t kept, std::vector<std::int16_t>& out);
 
     VoiceBank& bank_;
     std::uint8_t slot_;
     ByteSource& source_;
-    ImportReporter& reporter_;
+    ImportQuestions& reporter_;
     std::uint32_t remaining_ = 0; // bytes of the RIFF chunk not yet consumed
     std::array<std::uint8_t, 8192> block_{};
     // A chunk size field read ahead by the walk, handed back to the search that takes over.
@@ -118,42 +106,15 @@ ImportOutcome Importer::Run() {
         return Refuse(ImportMessageKind::BadFormat);
     }
 
-    // The phrase being replaced does not count against the capacity.
-    bank_.ClearSlot(slot_);
-    const std::uint32_t freeBytes = 2 * bank_.FreeSamples();
-    if (freeBytes == 0) {
-        reporter_.Report(ImportMessageFor(ImportMessageKind::MemoryFull));
-        return ImportOutcome::Emptied;
+    const std::uint32_t room = bank_.FreeSamplesFor(slot_);
+    if (room == 0) {
+        return LoadPhrase(bank_, slot_, {}, 0, reporter_);
     }
-    // Streaming writers leave the data size unfilled as well: the data then runs to the end of the
-    // file, which is cut, and said to be, only when it really holds more than the free capacity.
-    const bool sizeUnfilled = *dataSize == kUnfilledSize || *dataSize == kUnfilledSizeLimit;
-    const std::uint32_t riffLeft = remaining_;
-    remaining_ = std::min(remaining_, freeBytes);
-    if (*dataSize > freeBytes && !sizeUnfilled) {
-        ReportTruncated(freeBytes / 2, *dataSize / 2);
-        *dataSize = freeBytes;
-    }
-    bank_.ClearSlot(slot_);
-    const std::uint32_t loaded = LoadSamples(std::min(remaining_, *dataSize) / 2);
-    if (sizeUnfilled && loaded == freeBytes / 2 && riffLeft >= freeBytes + 2 && ReadExact(block_.data(), 2)) {
-        // The warning says how long the file is, which only reading it to its end tells.
-        ReportTruncated(loaded, loaded + 1 + CountRest(riffLeft - freeBytes - 2) / 2);
-    }
-    return ImportOutcome::Loaded;
-}
-
-// Reads on to the end of the stream, at most limit bytes; returns how many there were.
-std::uint32_t Importer::CountRest(std::uint32_t limit) {
-    std::uint32_t counted = 0;
-    while (counted < limit) {
-        const std::size_t n =
-            ReadSome(std::span(block_.data(), std::min<std::size_t>(block_.size(), limit - counted)));
-        counted += static_cast<std::uint32_t>(n);
-        if (n == 0)
-            break;
-    }
-    return counted;
+    // The data runs to the smallest of its size, the RIFF chunk and the file. Streaming writers leave
+    // both sizes unfilled (0xFFFFFFFF) or overstated: what was read decides, never the header.
+    std::vector<std::int16_t> samples;
+    const std::uint32_t total = ReadSamples(std::min(remaining_, *dataSize) / 2, room, samples);
+    return LoadPhrase(bank_, slot_, samples, total, reporter_);
 }
 
 std::size_t Importer::ReadSome(std::span<std::uint8_t> bytes) {
@@ -264,60 +225,37 @@ bool Importer::SearchData(FourCC& window) {
     return true;
 }
 
-// Returns how many samples were loaded.
-std::uint32_t Importer::LoadSamples(std::uint32_t samples) {
-    std::uint32_t loaded = 0;
-    while (loaded < samples) {
-        const std::size_t wanted = std::min<std::size_t>(2 * std::size_t{samples - loaded}, block_.size());
+// Keeps the first `kept` samples, counts the rest without keeping them; returns how many were read.
+std::uint32_t Importer::ReadSamples(std::uint32_t samples, std::uint32_t kept,
+                                    std::vector<std::int16_t>& out) {
+    out.reserve(std::min(samples, kept));
+    std::uint32_t read = 0;
+    while (read < samples) {
+        const std::size_t wanted = std::min<std::size_t>(2 * std::size_t{samples - read}, block_.size());
         const std::size_t got = ReadSome(std::span(block_.data(), wanted));
-        for (std::size_t i = 0; i + 1 < got; i += 2) {
-            bank_.AppendSample(slot_, static_cast<std::int16_t>(Le16(block_.data() + i)));
+        for (std::size_t i = 0; i + 1 < got && out.size() < kept; i += 2) {
+            out.push_back(static_cast<std::int16_t>(Le16(block_.data() + i)));
         }
-        loaded += static_cast<std::uint32_t>(got / 2);
+        read += static_cast<std::uint32_t>(got / 2);
         if (got < wanted) {
             break; // a short file ends the import quietly with what it held
         }
     }
-    return loaded;
+    return read;
 }
 
 } // namespace
 
-ImportOutcome ImportWav(VoiceBank& bank, std::uint8_t slot, ByteSource& source, ImportReporter& reporter) {
+ImportOutcome ImportWav(VoiceBank& bank, std::uint8_t slot, ByteSource& source, ImportQuestions& reporter) {
     return Importer(bank, slot, source, reporter).Run();
 }
 
 ImportOutcome ImportWav(VoiceBank& bank, std::uint8_t slot, const std::filesystem::path& file,
-                        ImportReporter& reporter) {
+                        ImportQuestions& reporter) {
     FileSource source(file);
     if (!source.IsOpen()) {
         reporter.Report(ImportMessageFor(ImportMessageKind::CannotOpen));
         return ImportOutcome::Unchanged;
     }
     return Importer(bank, slot, source, reporter).Run();
-}
-
-ImportMessage ImportMessageFor(ImportMessageKind kind) {
-    switch (kind) {
-    case ImportMessageKind::CannotOpen:
-        return {kind, "Невозможно открыть файл", kOpenCaption, false};
-    case ImportMessageKind::ReadFailed:
-        return {kind, "Ошибка при открытии файла", kOpenCaption, false};
-    case ImportMessageKind::BadFormat:
-        return {kind, "Неверный формат файла", kOpenCaption, false};
-    case ImportMessageKind::UnsupportedFormat:
-        return {kind,
-                "Неверный формат файла.\nИспользуйте только WAV файл формата: PCM 8000 Гц; 16 "
-                "бит; Моно.",
-                kOpenCaption, false};
-    case ImportMessageKind::MemoryFull:
-        return {kind, "Загрузка звукового фрагмента невозможна.\nИспользовано 100% памяти.", kLoadCaption,
-                false};
-    case ImportMessageKind::Truncated:
-        return {kind,
-                "Продолжительность звукового фрагмента превышает допустимое значение.\nФрагмент "
-                "будет урезан.",
-                kLoadCaption, true};
-    }
-    return {kind, "", "", false};
 }

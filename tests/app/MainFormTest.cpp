@@ -574,15 +574,23 @@ TEST_F(WavImportTest, AFullMemoryTakesNothingMore) {
     EXPECT_EQ(form->EditFragmentTime->text(), "0 Сек.");
 }
 
-TEST_F(WavImportTest, ALongRecordingIsCutToTheFreeMemoryAfterAWarning) {
+TEST_F(WavImportTest, ALongRecordingIsCutToTheFreeMemoryOnlyWhenTheUserAgrees) {
     WriteFileBytes(Path("default.vce"),
                    VoiceFileBytes(ImageWithSlots({{0, kCapacitySamples - 8000}, {6, 4000}})));
     Start();
+    dialogs.AnswerNextMessage(QMessageBox::No);
     Import(6, Wav("long.wav", wavtest::CanonicalWav(wavtest::Signal(20000))));
-    ExpectOneWarning(
-        "Загрузка звукового фрагмента",
-        "Продолжительность звукового фрагмента превышает допустимое значение.\nФрагмент будет урезан.\n"
-        "Будет загружено 1 с из 2,5 с");
+    const auto shown = Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].icon, QMessageBox::Question);
+    EXPECT_EQ(shown[0].caption, "Загрузка звукового фрагмента");
+    EXPECT_EQ(shown[0].text, "Запись длиннее свободной памяти: будет загружено 1 с из 2,5 с. "
+                             "Загрузить начало записи?");
+    EXPECT_EQ(shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(form->workingBank.Slot(6).count, 4000u); // "Нет" leaves the old phrase
+
+    dialogs.AnswerNextMessage(QMessageBox::Yes);
+    Import(6, Wav("long.wav", wavtest::CanonicalWav(wavtest::Signal(20000))));
     EXPECT_EQ(form->workingBank.Slot(6).count, 8000u); // the old phrase's room counts as free
     EXPECT_EQ(form->workingBank.FreeSamples(), 0u);
     EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");

@@ -1,6 +1,6 @@
 #include "audio/Conversion.h"
+#include "audio/ImportRecording.h"
 #include "audio/SoundFile.h"
-#include "audio/SoundImport.h"
 #include "tests/support/wav/WavBuilder.h"
 
 #include <gtest/gtest.h>
@@ -115,7 +115,9 @@ TEST_F(ConversionTest, EveryFormatArrivesAsOneSecondAtItsLevel) {
             SoundFile file(path);
             ASSERT_TRUE(file.IsOpen());
             EXPECT_EQ(DescribeSound(file.Info()), c.description);
-            EXPECT_FALSE(IsAacOrM4a(path));
+            EXPECT_FALSE(IsAacOrM4a(
+                std::unique_ptr<std::FILE, int (*)(std::FILE*)>(std::fopen(path.c_str(), "rb"), &std::fclose)
+                    .get()));
         }
         const std::vector<std::int16_t> samples = Convert(path);
         EXPECT_NEAR(double(samples.size()), 8000, 400); // lossy coders add their priming
@@ -164,26 +166,35 @@ TEST_F(ConversionTest, ARecordingTooShortForOneSampleAtItsRateGivesNone) {
     EXPECT_TRUE(Convert(path, true).empty());
 }
 
+class Messages final : public ImportQuestions {
+public:
+    void Report(const ImportMessage& message) override { kinds.push_back(message.kind); }
+    bool LoadBeginning(const ImportMessage& cut) override {
+        Report(cut);
+        total = cut.fileSamples;
+        return true;
+    }
+    std::vector<ImportMessageKind> kinds;
+    std::uint32_t total = 0;
+};
+
 TEST_F(ConversionTest, M4aAndAacAreRecognisedAndRefusedByName) {
+    auto bank = std::make_unique<VoiceBank>();
     for (const char* name : {"tone.m4a", "tone.aac"}) {
         const fs::path path = Make(name, "-c:a aac");
         EXPECT_FALSE(SoundFile(path).IsOpen()) << name;
-        EXPECT_TRUE(IsAacOrM4a(path)) << name;
+        Messages messages;
+        EXPECT_EQ(ImportRecording(*bank, 0, path, {}, messages).outcome, ImportOutcome::Unchanged);
+        EXPECT_EQ(messages.kinds, std::vector{ImportMessageKind::AacOrM4a}) << name;
     }
-    EXPECT_NE(std::string(AacRefusal().text).find("M4A"), std::string::npos);
+    EXPECT_NE(std::string(ImportMessageFor(ImportMessageKind::AacOrM4a).text).find("M4A"), std::string::npos);
 }
-
-class Messages final : public ImportReporter {
-public:
-    void Report(const ImportMessage& message) override { kinds.push_back(message.kind); }
-    std::vector<ImportMessageKind> kinds;
-};
 
 TEST_F(ConversionTest, ImportFollowsTheCapacityRulesOfAWavImport) {
     const fs::path path = Make("import.mp3", "-c:a libmp3lame");
     auto bank = std::make_unique<VoiceBank>();
     Messages messages;
-    EXPECT_EQ(ImportSoundFile(*bank, 0, path, true, messages), ImportOutcome::Loaded);
+    EXPECT_EQ(ImportRecording(*bank, 0, path, {}, messages).outcome, ImportOutcome::Loaded);
     EXPECT_TRUE(messages.kinds.empty());
     // The slot holds the converted recording, encoded from the state (0, 0).
     auto expected = std::make_unique<VoiceBank>();
@@ -194,21 +205,36 @@ TEST_F(ConversionTest, ImportFollowsTheCapacityRulesOfAWavImport) {
 
     for (std::uint32_t i = 0; i < kCapacitySamples - 4000; ++i)
         bank->AppendSample(1, 0);
-    EXPECT_EQ(ImportSoundFile(*bank, 0, path, true, messages), ImportOutcome::Loaded);
+    EXPECT_EQ(ImportRecording(*bank, 0, path, {}, messages).outcome, ImportOutcome::Loaded);
     EXPECT_EQ(messages.kinds, std::vector{ImportMessageKind::Truncated});
+    EXPECT_NEAR(double(messages.total), 8000, 400); // counted to the end before the question
     EXPECT_EQ(bank->Slot(0).count, 4000u);
     EXPECT_EQ(bank->FreeSamples(), 0u);
 
     for (std::uint32_t i = 0; i < 4000; ++i)
         bank->AppendSample(1, 0);
     messages.kinds.clear();
-    EXPECT_EQ(ImportSoundFile(*bank, 0, path, true, messages), ImportOutcome::Emptied);
+    EXPECT_EQ(ImportRecording(*bank, 0, path, {}, messages).outcome, ImportOutcome::Emptied);
     EXPECT_EQ(messages.kinds, std::vector{ImportMessageKind::MemoryFull});
     EXPECT_EQ(bank->Slot(0).count, 0u);
 
     messages.kinds.clear();
-    EXPECT_EQ(ImportSoundFile(*bank, 2, folder_ / "missing.mp3", true, messages), ImportOutcome::Unchanged);
+    EXPECT_EQ(ImportRecording(*bank, 2, folder_ / "missing.mp3", {}, messages).outcome,
+              ImportOutcome::Unchanged);
     EXPECT_EQ(messages.kinds, std::vector{ImportMessageKind::CannotOpen});
+
+    // Too short for one sample at 8000 Hz: nothing to load, and the slot stays.
+    wavtest::FmtFields fast;
+    fast.samplesPerSecond = 1000000;
+    fast.bytesPerSecond = 2000000;
+    const fs::path tiny = folder_ / "tiny.wav";
+    wavtest::WriteFile(tiny, wavtest::WavBuilder().Fmt(fast).Data(wavtest::Signal(50)).Build());
+    bank->ClearSlot(1);
+    bank->AppendSample(2, 0);
+    messages.kinds.clear();
+    EXPECT_EQ(ImportRecording(*bank, 2, tiny, {}, messages).outcome, ImportOutcome::Unchanged);
+    EXPECT_EQ(messages.kinds, std::vector{ImportMessageKind::NoSound});
+    EXPECT_EQ(bank->Slot(2).count, 1u);
 }
 
 } // namespace

@@ -18,7 +18,7 @@ using wavtest::Bytes;
 using wavtest::FmtFields;
 using wavtest::WavBuilder;
 
-class RecordingReporter : public ImportReporter {
+class RecordingReporter : public ImportQuestions {
 public:
     void Report(const ImportMessage& message) override { messages.push_back(message); }
     std::vector<ImportMessageKind> Kinds() const {
@@ -28,7 +28,12 @@ public:
         }
         return kinds;
     }
+    bool LoadBeginning(const ImportMessage& cut) override {
+        messages.push_back(cut);
+        return loadBeginning;
+    }
     std::vector<ImportMessage> messages;
+    bool loadBeginning = true;
 };
 
 constexpr std::uint8_t kSlot = 7;
@@ -167,11 +172,19 @@ TEST_F(WavImportTest, QuantityIsTheSmallestOfDataSizeRiffSizeAndFileLength) {
     cut.resize(44 + 2 * 600 + 1);
     EXPECT_EQ(Import(cut), ImportOutcome::Loaded);
     ExpectSlotHolds(all.first(600));
-    // A file cut right after the data header.
-    cut.resize(44);
-    EXPECT_EQ(Import(cut), ImportOutcome::Loaded);
-    ExpectSlotHolds(all.first(0));
     EXPECT_TRUE(reporter.messages.empty());
+    // A file cut right after the data header holds no sound: refused, the phrase stays.
+    cut.resize(44);
+    EXPECT_EQ(Import(cut), ImportOutcome::Unchanged);
+    ExpectSlotHolds(all.first(600));
+    ASSERT_EQ(reporter.Kinds(), std::vector{ImportMessageKind::NoSound});
+    EXPECT_EQ(reporter.messages[0].text, "Запись не содержит звука");
+    // A streaming writer's overstated sizes: all samples fit, so nothing is said.
+    reporter.messages.clear();
+    EXPECT_EQ(Import(WavBuilder().Fmt().Data(samples, 0xFFFFFFF0).RiffSize(0xFFFFFFF0).Build()),
+              ImportOutcome::Loaded);
+    EXPECT_TRUE(reporter.messages.empty());
+    ExpectSlotHolds(all);
 }
 
 struct Refusal {
@@ -266,6 +279,15 @@ TEST_F(WavImportTest, LongerThanTheFreeCapacityIsTruncatedOnce) {
     EXPECT_EQ(bank->FreeSamples(), 0U);
 }
 
+TEST_F(WavImportTest, ACutRefusedLeavesTheSlotAsItWas) {
+    FillSlot(0, kCapacitySamples - 1000);
+    FillSlot(kSlot, 300);
+    reporter.loadBeginning = false;
+    EXPECT_EQ(Import(wavtest::CanonicalWav(samples)), ImportOutcome::Unchanged);
+    EXPECT_EQ(reporter.Kinds(), std::vector{ImportMessageKind::Truncated});
+    EXPECT_EQ(bank->Slot(kSlot).count, 300U);
+}
+
 TEST_F(WavImportTest, ReplacedPhraseFreesItsSpaceFirst) {
     FillSlot(0, kCapacitySamples - 400);
     FillSlot(kSlot, 400);
@@ -293,6 +315,45 @@ TEST_F(WavImportTest, ImportAfterOddPhrasesStillPacksInsideTheImage) {
     bank->PackImage();
     EXPECT_EQ(bank->DirectoryEntry(2).count, 1000U);
     EXPECT_EQ(bank->DirectoryEntry(kSlotCount - 1).address, kImageSize);
+}
+
+class Recorder final : public ImportQuestions {
+public:
+    void Report(const ImportMessage& message) override { kinds.push_back(message.kind); }
+    std::vector<ImportMessageKind> kinds;
+};
+
+void Fill(VoiceBank& bank, std::uint8_t slot, std::uint32_t samples) {
+    for (std::uint32_t i = 0; i < samples; ++i)
+        bank.AppendSample(slot, std::int16_t(i * 37));
+}
+
+// Samples go into their slot under the import's rules: the old phrase makes room, what does not fit is
+// cut with a warning, a full memory leaves the slot empty.
+TEST(LoadPhrase, KeepsToTheCapacityWithTheImportsMessages) {
+    struct Case {
+        const char* name;
+        std::uint32_t othersHold, slotHolds, takeLength, loaded;
+        std::vector<ImportMessageKind> said;
+    };
+    const std::uint32_t cap = kCapacitySamples;
+    const Case cases[] = {
+        {"fits", 1000, 0, 8000, 8000, {}},
+        {"replaces the old phrase", cap - 9000, 9000, 8000, 8000, {}},
+        {"cut to what is free", cap - 5000, 0, 8000, 5000, {ImportMessageKind::Truncated}},
+        {"memory full", cap, 10, 8000, 0, {ImportMessageKind::MemoryFull}},
+    };
+    for (const Case& c : cases) {
+        VoiceBank bank;
+        Fill(bank, 0, c.othersHold);
+        Fill(bank, 7, c.slotHolds);
+        EXPECT_EQ(bank.FreeSamplesFor(7), std::min(cap, cap - c.othersHold)) << c.name;
+        Recorder messages;
+        const std::vector<std::int16_t> take(c.takeLength, 1000);
+        LoadPhrase(bank, 7, take, take.size(), messages);
+        EXPECT_EQ(bank.Slot(7).count, c.loaded) << c.name;
+        EXPECT_EQ(messages.kinds, c.said) << c.name;
+    }
 }
 
 class WavFileImportTest : public WavImportTest {
