@@ -237,6 +237,15 @@ TEST_F(Cli, ThreePortsAtOnceAndOneFailingLeavesTheOthersProgrammed) {
     EXPECT_EQ(controllers[0]->Count().readBlocks, 2249); // the read-back of the first run only
 }
 
+TEST_F(Cli, APortErrorIsOneSentenceWithTheSystemsNameOfTheError) {
+    const CliResult result = Run({"identify", "--port", "/dev/vp-no-such-port"});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_TRUE(Contains(result.out, "/dev/vp-no-such-port: Не удалось открыть порт /dev/vp-no-such-port. "
+                                     "Устройство /dev/vp-no-such-port не найдено. Проверьте, что адаптер "
+                                     "подключён к компьютеру. (ENOENT) ("))
+        << result.out;
+}
+
 TEST_F(Cli, CompareAndReadTellWhatTheControllerHolds) {
     const VoiceImage image = MakeBank();
     ControllerEmulator& controller = AddController();
