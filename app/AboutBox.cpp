@@ -3,6 +3,7 @@
 #include "app/FormLayout.h"
 #include "app/ProjectInfo.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFrame>
 #include <QLabel>
@@ -12,7 +13,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSvgRenderer>
-#include <QUrlQuery>
 
 namespace {
 
@@ -69,9 +69,9 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Memo1->setReadOnly(true);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    Label4 = AddLinkLabel("Label4", WebLink().toString(), 48, 200);
-    Label5 = AddLinkLabel("Label5", QStringLiteral("E-mail: %1").arg(QString::fromUtf8(kProjectContactMail)),
-                          200, 200);
+    Label4 = AddLabel(Panel1, "Label4", QStringLiteral("Лицензия: проприетарная"), 8, 200);
+    Label5 = AddLinkLabel("Label5", FolderLink().toLocalFile(), Label4->geometry().right() + 16, 200);
+    Label5->setToolTip(QStringLiteral("Открыть папку программы"));
 
     OKButton = Place(new QPushButton(QStringLiteral("OK"), this), "OKButton", 287, 244);
     OKButton->resize(75, 25);
@@ -80,51 +80,36 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QLabel* TAboutBox::AddLinkLabel(const char* name, const QString& text, int x, int y) {
-    QLabel* label = AddLabel(Panel1, name, text, x, y);
+// The folder's path, shortened in the middle where it would leave the panel, opens the folder.
+QLabel* TAboutBox::AddLinkLabel(const char* name, const QString& path, int x, int y) {
+    QLabel* label = AddLabel(Panel1, name, path, x, y);
     QFont underlined = label->font();
     underlined.setUnderline(true);
     label->setFont(underlined);
+    label->setText(QFontMetrics(underlined).elidedText(path, Qt::ElideMiddle, Panel1->width() - 8 - x));
     QPalette blue = label->palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
     label->setPalette(blue);
     label->setCursor(Qt::PointingHandCursor);
     label->adjustSize();
-    // An address longer than its place is moved left rather than cut off at the panel's edge.
-    const int room = Panel1->width() - 8 - label->width();
-    if (label->x() > room)
-        label->move(std::max(8, room), y);
     label->installEventFilter(this);
     return label;
 }
 
-QUrl TAboutBox::WebLink() {
-    return QUrl(QString::fromUtf8(kProjectHomepage));
+QUrl TAboutBox::FolderLink() {
+    return QUrl::fromLocalFile(QCoreApplication::applicationDirPath());
 }
 
-QUrl TAboutBox::MailLink() {
-    QUrl mail(QStringLiteral("mailto:") + QString::fromUtf8(kProjectContactMail));
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("subject"), QStringLiteral("GSM контроллер ") + ControllerModel());
-    mail.setQuery(query);
-    return mail;
-}
-
-// The shell's answer is not reported: a system without a browser or mail program simply opens nothing.
-void TAboutBox::Label4Click() {
-    QDesktopServices::openUrl(WebLink());
-}
-
+// The shell's answer is not reported: a system without a file manager simply opens nothing.
 void TAboutBox::Label5Click() {
-    QDesktopServices::openUrl(MailLink());
+    QDesktopServices::openUrl(FolderLink());
 }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease && (watched == Label4 || watched == Label5)) {
+    if (event->type() == QEvent::MouseButtonRelease && watched == Label5) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton &&
-            static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint())) {
-            watched == Label4 ? Label4Click() : Label5Click();
+        if (mouse->button() == Qt::LeftButton && Label5->rect().contains(mouse->position().toPoint())) {
+            Label5Click();
             return true;
         }
     }

@@ -8,20 +8,18 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-// "О программе": the program's name, version and the controller firmware versions it supports, with
-// links to the project's web site and contact address.
+// "О программе": the program's name, version, the controller firmware versions it supports, its licence
+// and its folder, which a click opens.
 class TAboutBox : public QDialog {
     Q_OBJECT
 
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
 
-    void Label4Click();
     void Label5Click();
 
-    // What the two link labels open.
-    static QUrl WebLink();
-    static QUrl MailLink();
+    // What the folder's label opens.
+    static QUrl FolderLink();
 
     QFrame* Panel1;
     QLabel* ProgramIcon;
@@ -38,7 +36,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QLabel* AddLinkLabel(const char* name, const QString& text, int x, int y);
+    QLabel* AddLinkLabel(const char* name, const QString& path, int x, int y);
     void CentreOnScreen();
 
     bool centred_ = false;

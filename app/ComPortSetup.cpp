@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFileSystemWatcher>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -41,6 +42,11 @@ TFormCOMPortSetup::TFormCOMPortSetup(TCustomComPort& comPort, QLabel& portPanel,
 
     ComComboBox1 = new TComComboBox(this);
     ComComboBox1->setObjectName(QStringLiteral("ComComboBox1"));
+    // A port the system does not list (a device path, a name) can be typed in.
+    ComComboBox1->setEditable(true);
+    ComComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    // A long entry shows its beginning, the port's name, rather than the end of its link.
+    connect(ComComboBox1, &QComboBox::activated, this, &TFormCOMPortSetup::ShowEntryStart);
     ComComboBox1->setGeometry(16, 24, 161, ComComboBox1->sizeHint().height());
     Button1 = AddButton(this, "Button1", QStringLiteral("OK"), 16, 64);
     Button2 = AddButton(this, "Button2", QStringLiteral("Отмена"), 104, 64);
@@ -71,8 +77,8 @@ void TFormCOMPortSetup::ListPorts(const QString& selected) {
     } catch (const EComPort& error) {
         ShowException(parentWidget(), error);
     }
-    if (!selected.isEmpty())
-        ComComboBox1->SetText(selected);
+    if (!selected.isEmpty() && !ComComboBox1->SetText(selected))
+        ComComboBox1->setEditText(selected); // typed in: kept as typed
     // A port the system does not list (a device path, an adapter that is unplugged) is still shown,
     // so that the user sees what is set.
     const QString current = QString::fromStdString(comPort_.Port());
@@ -100,6 +106,11 @@ void TFormCOMPortSetup::FitWidth() {
     const int caption =
         int(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) * kTitleFontScale) + kTitleBarButtons;
     setFixedSize(std::max({kClientWidth, 16 + boxWidth + 16, caption}), kClientHeight);
+    ShowEntryStart();
+}
+
+void TFormCOMPortSetup::ShowEntryStart() {
+    ComComboBox1->lineEdit()->setCursorPosition(0);
 }
 
 void TFormCOMPortSetup::Button1Click() {

@@ -34,6 +34,7 @@ public:
 private:
     void ListPorts(const QString& selected);
     void FitWidth();
+    void ShowEntryStart();
 
     TCustomComPort& comPort_;
     QLabel& portPanel_;

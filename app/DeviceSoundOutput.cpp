@@ -7,7 +7,12 @@
 #include <QAudioSink>
 #include <QMediaDevices>
 
+#include <algorithm>
+
 namespace {
+
+// 250 ms of 16-bit samples: fed every 20 ms, with room for a late timer.
+constexpr int kBufferBytes = kSampleRate * 2 / 4;
 
 QString ErrorText(QAudio::Error error) {
     switch (error) {
@@ -32,8 +37,8 @@ DeviceSoundOutput::DeviceSoundOutput() {
     // Found by name where the time to the first bytes taken by the device is measured.
     buffer_.setParent(this);
     buffer_.setObjectName(QStringLiteral("clip"));
-    // Idle may come with an underrun before the clip is spent; while playing, the end is looked for
-    // from time to time as well.
+    // Idle may come with an underrun before the clip is spent; while playing, the device is fed and the
+    // end looked for from time to time as well.
     endCheck_.setInterval(20);
     connect(&endCheck_, &QTimer::timeout, this, &DeviceSoundOutput::CheckEnd);
 }
@@ -59,16 +64,27 @@ bool DeviceSoundOutput::Play(const std::vector<std::int16_t>& samples, QString& 
     buffer_.open(QIODevice::ReadOnly);
     clipUSecs_ = qint64(samples.size()) * 1000000 / kSampleRate;
     sink_ = std::make_unique<QAudioSink>(device, format);
+    sink_->setBufferSize(kBufferBytes);
     connect(sink_.get(), &QAudioSink::stateChanged, this, &DeviceSoundOutput::StateChanged);
-    sink_->start(&buffer_);
+    // Pushed rather than pulled: the first bytes go to the device within the click, not on the
+    // sink's first pull some ten milliseconds later.
+    device_ = sink_->start();
     // Without a sound server start() fails at once, and no state change says so.
-    if (sink_->error() != QAudio::NoError) {
+    if (!device_ || sink_->error() != QAudio::NoError) {
         reason = ErrorText(sink_->error());
         Stop();
         return false;
     }
+    Feed();
     endCheck_.start();
     return true;
+}
+
+// As much of the clip as the device has room for.
+void DeviceSoundOutput::Feed() {
+    const qint64 room = std::min<qint64>(sink_->bytesFree(), buffer_.bytesAvailable());
+    if (room > 0)
+        buffer_.seek(buffer_.pos() + device_->write(data_.constData() + buffer_.pos(), room));
 }
 
 void DeviceSoundOutput::Stop() {
@@ -78,6 +94,7 @@ void DeviceSoundOutput::Stop() {
         sink_->stop();
         sink_.reset();
     }
+    device_ = nullptr;
     buffer_.close();
 }
 
@@ -93,9 +110,13 @@ void DeviceSoundOutput::StateChanged(QAudio::State state) {
         CheckEnd();
 }
 
-// Finished only when the whole clip has been taken from the buffer and handed on to the device.
+// Finished only when the whole clip has been handed on to the device and played; until then the device
+// is fed.
 void DeviceSoundOutput::CheckEnd() {
-    if (!sink_ || !buffer_.atEnd() || sink_->processedUSecs() < clipUSecs_)
+    if (!device_) // not started yet: start() itself reports the first state
+        return;
+    Feed();
+    if (!buffer_.atEnd() || sink_->processedUSecs() < clipUSecs_)
         return;
     Stop();
     emit Finished();

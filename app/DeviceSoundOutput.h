@@ -23,11 +23,13 @@ public:
 
 private:
     void StateChanged(QAudio::State state);
+    void Feed();
     void CheckEnd();
 
     QByteArray data_;
     QBuffer buffer_;
     std::unique_ptr<QAudioSink> sink_;
+    QIODevice* device_ = nullptr; // the sink's, while it plays
     qint64 clipUSecs_ = 0;
     QTimer endCheck_;
 };

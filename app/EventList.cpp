@@ -15,10 +15,6 @@ namespace {
 
 constexpr int kGap = 16; // between an event's text and its duration
 
-QString DurationText(std::uint32_t samples) {
-    return SecondsText(samples) + QStringLiteral(" с");
-}
-
 // Draws the item as usual, then its duration (the tooltip) at the right in the same colour.
 class DurationDelegate final : public QStyledItemDelegate {
 public:

@@ -7,3 +7,7 @@
 QString SecondsText(std::uint32_t samples) {
     return QString::fromStdString(FormatSeconds(samples, QLocale().decimalPoint().toStdString()));
 }
+
+QString DurationText(std::uint32_t samples) {
+    return SecondsText(samples) + QStringLiteral(" с");
+}

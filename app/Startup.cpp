@@ -52,9 +52,13 @@ std::unique_ptr<QApplication> CreateApplication(int& argc, char** argv) {
     return application;
 }
 
+// Qt's own texts (standard buttons, the file dialog's sizes) in Russian: from translations/ beside the
+// program where a Windows copy carries them, else from Qt's installed translations.
 void LoadTranslations(QApplication& application) {
     auto* translator = new QTranslator(&application);
-    if (translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+    if (translator->load(QStringLiteral("qtbase_ru"), beside) ||
+        translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
     else
         delete translator;

@@ -11,6 +11,21 @@ void PrintError(std::string_view text) {
     std::cerr << "voice-programmer-cli: " << text << std::endl;
 }
 
+// The port's message is "what failed [ENAME]", then on a line of its own what to do about it.
+std::string PortErrorText(const std::string& message) {
+    const std::size_t newline = message.find('\n');
+    std::string failed = message.substr(0, newline);
+    const std::string hint = newline == std::string::npos ? std::string() : message.substr(newline + 1);
+    std::string name;
+    const std::size_t bracket = failed.rfind(" [");
+    if (bracket != std::string::npos && failed.back() == ']') {
+        name = failed.substr(bracket + 2, failed.size() - bracket - 3);
+        failed.erase(bracket);
+    }
+    std::string sentence = hint.empty() ? failed : failed + ". " + hint;
+    return name.empty() ? sentence : sentence + " (" + name + ")";
+}
+
 std::string SecondsText(std::uint32_t samples) {
     return FormatSeconds(samples, ",");
 }

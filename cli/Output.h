@@ -18,6 +18,10 @@ enum ExitCode : int {
 // "voice-programmer-cli: text" on stderr.
 void PrintError(std::string_view text);
 
+// A port's error as one Russian sentence with the system's name of the error in brackets after it:
+// "Не удалось открыть порт P. Порт P занят другой программой (...). Закройте её ... (EBUSY)".
+std::string PortErrorText(const std::string& message);
+
 // Seconds as the window shows them, with a decimal comma: "134,8".
 std::string SecondsText(std::uint32_t samples);
 

@@ -141,10 +141,10 @@ int RunPorts(const CommandLine& line) {
     try {
         EnumComPortInfo(ports);
     } catch (const EComPort& error) {
-        PrintError(error.what());
+        PrintError(PortErrorText(error.what()));
         if (line.json) {
             JsonWriter json(std::cout);
-            WriteFailure(json, "ports", error.what());
+            WriteFailure(json, "ports", PortErrorText(error.what()));
         }
         return kExitFailed;
     }

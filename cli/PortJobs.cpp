@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "Interrupt.h"
+#include "Output.h"
 #include "ProgressBoard.h"
 #include "controller/ControllerLine.h"
 #include "controller/TransferView.h"
@@ -53,7 +54,7 @@ void RunOnPort(PortReport& report, std::size_t row, const PortWork& work, bool r
         report.message = view.caption;
     } catch (const EComPort& error) {
         report.outcome = TransferOutcome::PortFailed;
-        report.message = error.what();
+        report.message = PortErrorText(error.what());
         view.SetActionCaption(report.message);
     }
     report.firmware = view.firmware;

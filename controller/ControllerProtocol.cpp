@@ -168,15 +168,17 @@ std::int32_t ControllerProtocol::WriteImage(const VoiceImage& image, std::size_t
 
 std::int32_t ControllerProtocol::ReadImage(VoiceImage& image, std::size_t end, const VoiceImage* expected) {
     BeginBlocks(BlocksEnd(end));
+    bool differs = false;
     return TransferBlocks(BlocksEnd(end), [&](std::uint32_t offset, std::uint8_t length) {
         if (!ReadBlock(image, offset, length))
             return 1;
         // Bytes of the last block past end are not compared: they are no one's data.
         const auto from = static_cast<std::ptrdiff_t>(offset);
         const auto to = static_cast<std::ptrdiff_t>(std::min<std::size_t>(offset + length, end));
-        return expected && !std::equal(image.begin() + from, image.begin() + to, expected->begin() + from)
-                   ? kImageDiffers
-                   : 0;
+        differs = differs || (expected && !std::equal(image.begin() + from, image.begin() + to,
+                                                      expected->begin() + from));
+        // The directory is read whole first: the events that differ are named from it.
+        return differs && offset + length >= kDirectorySize ? kImageDiffers : 0;
     });
 }
 

@@ -32,7 +32,7 @@ public:
     // Reads the controller's blocks from byte 0 up to the block that holds byte end - 1 into the image;
     // after a failure, a cancel or a port error the image holds the blocks completed so far and is
     // unchanged beyond them. With expected, returns kImageDiffers (showing nothing) after the first block
-    // whose bytes before end differ from it.
+    // whose bytes before end differ from it, though not before the directory was read whole.
     std::int32_t ReadImage(VoiceImage& image, std::size_t end = kImageSize,
                            const VoiceImage* expected = nullptr);
     // Reads the blocks that hold the directory, then those up to the end of the phrases it states; once

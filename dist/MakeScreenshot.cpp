@@ -1,10 +1,14 @@
-// The picture of the main window for the README and the AppStream metainfo: a bank with phrases for a
-// dozen events, the event list open; or, with "bank-table", the events table of that bank. Run under a
-// window manager (scripts/screenshot does so under Xvfb): make-screenshot <picture.png> [bank-table]
+// The pictures of the README and the guide: the main window with a bank of phrases for a dozen events and
+// its event list open ("main"), the port dialog over it with its list open ("ports"), or the events table
+// of that bank ("bank-table"). Run under a window manager (scripts/screenshot does so under Xvfb):
+// make-screenshot <picture.png> [scene]
 #include "app/BankForm.h"
+#include "app/ComPortSetup.h"
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "app/Startup.h"
+#include "link/ComComboBox.h"
+#include "link/ComSelect.h"
 #include "voice/VoiceFile.h"
 
 #include <QAbstractItemView>
@@ -19,7 +23,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
-#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -31,7 +35,7 @@ bool WriteSampleBank(const QString& file) {
         const int samples = 8000 + 2400 * ((event * 7) % 9);
         for (int i = 0; i < samples; ++i)
             bank->AppendSample(std::uint8_t(event),
-                               std::int16_t(2000 * (1 + event % 4) * std::sin(i * 0.05 * (1 + event % 5))));
+                               std::int16_t(8000 * std::sin(i * 0.05 * (1 + event % 5))));
     }
     bank->PackImage();
     return WriteVoiceFile(std::filesystem::path(file.toStdU16String()), bank->image) == kVoiceFileOk;
@@ -60,12 +64,65 @@ void WaitFor(const std::function<bool()>& condition) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
+// What is on the screen around the given windows.
+bool SaveShown(const QWidget& window, const std::vector<const QWidget*>& shown, const QString& picture) {
+    QRect area;
+    for (const QWidget* widget : shown)
+        area = area.united(widget->frameGeometry());
+    const QPixmap screen = window.screen()->grabWindow(0);
+    return screen.copy(area.adjusted(-8, -8, 8, 8).intersected(screen.rect())).save(picture, "PNG");
+}
+
+bool EventListScene(TForm1& window, const QString& picture) {
+    window.ComboBoxEvents->showPopup();
+    QWidget* list = window.ComboBoxEvents->view()->window();
+    WaitFor([&] { return list->isVisible(); });
+    return SaveShown(window, {&window, list}, picture);
+}
+
+// Two USB adapters with their stable links beside the PC's own port.
+bool PortsScene(TForm1& window, const QString& picture) {
+    SetComPortInfoLister([](std::vector<ComPortInfo>& list) {
+        list = {{"ttyUSB0", "FT232R USB UART (FTDI)", true,
+                 "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"},
+                {"ttyUSB1", "CP2102 USB to UART Bridge Controller (Silicon Labs)", true,
+                 "/dev/serial/by-id/usb-Silicon_Labs_CP2102_0001-if00-port0"},
+                {"COM1", "встроенный порт", false, ""}};
+    });
+    window.ComPort1.Close();
+    window.ComPort1.SetPort("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    TFormCOMPortSetup dialog(window.ComPort1, *window.StatusPanel(1), &window);
+    dialog.show();
+    WaitFor([&] { return dialog.frameGeometry() != dialog.geometry(); });
+    dialog.ComComboBox1->showPopup();
+    QWidget* list = dialog.ComComboBox1->view()->window();
+    WaitFor([&] { return list->isVisible(); });
+    const bool saved = SaveShown(window, {&dialog, list}, picture);
+    SetComPortLister({});
+    return saved;
+}
+
+bool BankTableScene(TForm1& window, const QString& picture) {
+    window.ViewBank->trigger();
+    window.FormBank->move(window.frameGeometry().topLeft());
+    WaitFor([&] { return window.FormBank->frameGeometry() != window.FormBank->geometry(); });
+    return SaveShown(window, {window.FormBank}, picture);
+}
+
+bool ShowScene(TForm1& window, const QString& scene, const QString& picture) {
+    if (scene == "ports")
+        return PortsScene(window, picture);
+    if (scene == "bank-table")
+        return BankTableScene(window, picture);
+    return EventListScene(window, picture);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool table = argc == 3 && std::string_view(argv[2]) == "bank-table";
-    if (argc != 2 && !table) {
-        std::fprintf(stderr, "usage: make-screenshot <picture.png> [bank-table]\n");
+    const QString scene = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("main");
+    if (argc < 2 || argc > 3 || (scene != "main" && scene != "ports" && scene != "bank-table")) {
+        std::fprintf(stderr, "usage: make-screenshot <picture.png> [main|ports|bank-table]\n");
         return 2;
     }
     const std::unique_ptr<QApplication> application = CreateApplication(argc, argv);
@@ -85,20 +142,7 @@ int main(int argc, char** argv) {
     window.UpdateDisplay();
     window.show();
     WaitFor([&] { return window.frameGeometry() != window.geometry(); });
-    QRect shown;
-    if (table) {
-        window.ViewBank->trigger();
-        window.FormBank->move(window.frameGeometry().topLeft());
-        WaitFor([&] { return window.FormBank->frameGeometry() != window.FormBank->geometry(); });
-        shown = window.FormBank->frameGeometry().adjusted(-8, -8, 8, 8);
-    } else {
-        window.ComboBoxEvents->showPopup();
-        QWidget* list = window.ComboBoxEvents->view()->window();
-        WaitFor([&] { return list->isVisible(); });
-        shown = window.frameGeometry().united(list->frameGeometry()).adjusted(-8, -8, 8, 8);
-    }
-    const QPixmap screen = window.screen()->grabWindow(0);
-    if (!screen.copy(shown.intersected(screen.rect())).save(picture, "PNG")) {
+    if (!ShowScene(window, scene, picture)) {
         std::fprintf(stderr, "make-screenshot: can't write %s\n", argv[1]);
         return 1;
     }

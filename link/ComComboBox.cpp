@@ -20,9 +20,22 @@ void TComComboBox::SetComProperty(TComProperty property) {
             AddValue(QString::fromStdString(item));
     } else {
         for (const ComPortInfo& port : TComSelect::Ports())
-            AddValue(QString::fromStdString(port.name), QString::fromStdString(port.description));
+            AddPort(port);
     }
     SelectPortValue();
+}
+
+// An adapter with a stable link is set by that link, so that it is found again when it comes back
+// under another ttyUSB number; its entry still answers to the plain name a setting may hold.
+void TComComboBox::AddPort(const ComPortInfo& port) {
+    const QString name = QString::fromStdString(port.name);
+    const QString link = QString::fromStdString(port.stableLink);
+    AddValue(name, QString::fromStdString(port.description));
+    if (!link.isEmpty()) {
+        setItemText(count() - 1, itemText(count() - 1) + QStringLiteral(" — ") + link);
+        setItemData(count() - 1, link);
+    }
+    setItemData(count() - 1, name, kNameRole);
 }
 
 void TComComboBox::AddValue(const QString& value, const QString& description) {
@@ -36,13 +49,23 @@ QString TComComboBox::ValueAt(int index) const {
 }
 
 QString TComComboBox::Text() const {
+    // In an editable list a typed name or path stands for itself.
+    if (isEditable() && (currentIndex() < 0 || currentText() != itemText(currentIndex())))
+        return currentText().trimmed();
     return currentIndex() >= 0 ? ValueAt(currentIndex()) : QString();
 }
 
-void TComComboBox::SetText(const QString& text) {
-    const int index = findData(text, Qt::UserRole, Qt::MatchFixedString);
+bool TComComboBox::SetText(const QString& text) {
+    const int index = IndexOf(text, Qt::MatchFixedString);
     if (index >= 0)
         setCurrentIndex(index);
+    return index >= 0;
+}
+
+int TComComboBox::IndexOf(const QString& value, Qt::MatchFlags match) const {
+    const int index = findData(value, Qt::UserRole, match);
+    // Entries without a plain name of their own would match the empty text.
+    return index >= 0 || value.isEmpty() ? index : findData(value, kNameRole, match);
 }
 
 void TComComboBox::SelectPortValue() {
@@ -54,7 +77,7 @@ void TComComboBox::SelectPortValue() {
     const Qt::MatchFlags match = select_.ComProperty() == cpPort
                                      ? Qt::MatchFixedString
                                      : Qt::MatchFixedString | Qt::MatchCaseSensitive;
-    setCurrentIndex(findData(QString::fromStdString(select_.PortValueText()), Qt::UserRole, match));
+    setCurrentIndex(IndexOf(QString::fromStdString(select_.PortValueText()), match));
 }
 
 void TComComboBox::SelectFirst() {

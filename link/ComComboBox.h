@@ -26,16 +26,21 @@ public:
     // Adds an entry for a value (a port name) with what it is, shown after it: "ttyUSB0 — FT232R USB
     // UART (FTDI)".
     void AddValue(const QString& value, const QString& description = QString());
-    // The value of the selected entry, or the empty text when none is selected.
+    // The value of the selected entry, or the empty text when none is selected; when editable, the
+    // text typed in.
     QString Text() const;
-    // Selects the entry with this value; a value that is not listed changes nothing.
-    void SetText(const QString& text);
+    // Selects the entry with this value; a value that is not listed changes nothing (false).
+    bool SetText(const QString& text);
 
 signals:
     // With AutoApply, the port refused the picked value (its EComPort message).
     void ApplyFailed(const QString& message);
 
 private:
+    static constexpr int kNameRole = Qt::UserRole + 1; // a port's plain name beside its stable link
+
+    void AddPort(const ComPortInfo& port);
+    int IndexOf(const QString& value, Qt::MatchFlags match) const;
     QString ValueAt(int index) const;
     void SelectPortValue();
     void SelectFirst();

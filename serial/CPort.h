@@ -376,6 +376,9 @@ struct ComPortInfo {
     std::string name; // as EnumComPorts lists it
     std::string description;
     bool usb = false;
+    // A link that names the same adapter whichever ttyUSB number it gets ("/dev/serial/by-id/..."),
+    // empty where the system keeps none.
+    std::string stableLink{};
 };
 
 // The ports of EnumComPorts with their descriptions, USB adapters first, each group sorted as there.

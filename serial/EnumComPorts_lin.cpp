@@ -64,6 +64,19 @@ ComPortInfo Describe(const std::filesystem::path& tty, std::string name) {
     return {std::move(name), description, true};
 }
 
+// The link in byIdFolder that points at the device of this name; udev makes one per USB adapter.
+std::string StableLinkOf(const std::filesystem::path& byIdFolder, const std::string& device) {
+    std::error_code error;
+    std::filesystem::directory_iterator links(byIdFolder, error);
+    for (; !error && links != std::filesystem::directory_iterator(); links.increment(error)) {
+        std::error_code unresolved;
+        const std::filesystem::path target = std::filesystem::canonical(links->path(), unresolved);
+        if (!unresolved && target.filename() == device)
+            return links->path().string();
+    }
+    return {};
+}
+
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(
         a.begin(), a.end(), b.begin(), b.end(),
@@ -72,14 +85,18 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-void EnumComPortInfo(std::vector<ComPortInfo>& list, const std::filesystem::path& sysClassTty) {
+void EnumComPortInfo(std::vector<ComPortInfo>& list, const std::filesystem::path& sysClassTty,
+                     const std::filesystem::path& byIdFolder) {
     std::vector<ComPortInfo> found;
     std::error_code error;
     std::filesystem::directory_iterator entries(sysClassTty, error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
         const std::string name = entries->path().filename().string();
-        if (IsSerialPort(entries->path(), name))
-            found.push_back(Describe(entries->path(), PortNameOf(name)));
+        if (!IsSerialPort(entries->path(), name))
+            continue;
+        found.push_back(Describe(entries->path(), PortNameOf(name)));
+        if (found.back().usb)
+            found.back().stableLink = StableLinkOf(byIdFolder, name);
     }
     if (error)
         throw EComPort(CError_RegError, error.value());

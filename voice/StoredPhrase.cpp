@@ -34,7 +34,9 @@ std::vector<std::uint8_t> DifferingEvents(const VoiceImage& a, const VoiceImage&
         const StoredPhrase theirs = StoredPhraseOf(b, slot);
         const std::size_t compared =
             theirs.address >= known ? 0 : std::min(theirs.length, known - theirs.address);
-        if (ours.count != theirs.count ||
+        const bool unread = theirs.address + theirs.length > known;
+        const bool moved = ours.address != theirs.address;
+        if (ours.count != theirs.count || (unread && moved) ||
             !std::equal(a.begin() + ours.address, a.begin() + ours.address + compared,
                         b.begin() + theirs.address))
             events.push_back(slot);

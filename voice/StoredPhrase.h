@@ -22,6 +22,6 @@ std::size_t UsedImageEnd(const VoiceImage& image);
 
 // The events whose phrases differ between the images, in length or in any sample. Only the first
 // `known` bytes of b count (the rest was never read); a phrase of b that reaches past them is compared
-// up to there.
+// up to there, and differs too when its directory entry does.
 std::vector<std::uint8_t> DifferingEvents(const VoiceImage& a, const VoiceImage& b,
                                           std::size_t known = kImageSize);

@@ -1,4 +1,4 @@
-// The About box: its texts and layout, its two links, and closing it.
+// The About box: its texts and layout, its folder link, and closing it.
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -9,26 +9,19 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QUrlQuery>
 
 #include <gtest/gtest.h>
 
 #include "app/AboutBox.h"
 #include "app/ProjectInfo.h"
 
-// Stands in for the desktop's browser and mail program: records what the program asked to open.
+// Stands in for the desktop's file manager: records what the program asked to open.
 class OpenedLinks : public QObject {
     Q_OBJECT
 
 public:
-    OpenedLinks() {
-        for (const char* scheme : {"http", "https", "mailto"})
-            QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "Open");
-    }
-    ~OpenedLinks() override {
-        for (const char* scheme : {"http", "https", "mailto"})
-            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
-    }
+    OpenedLinks() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
+    ~OpenedLinks() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     QList<QUrl> urls;
 
@@ -68,8 +61,8 @@ TEST(AboutBox, ShowsTheProgramItsVersionAndTheFirmwareVersionsInOneLine) {
     EXPECT_EQ(box.Memo1->toPlainText(), "QM.07.03 / QM.07.04 / ZR.07.01 / ZR.07.02");
     EXPECT_EQ(box.Memo1->document()->blockCount(), 1);
     EXPECT_TRUE(box.Memo1->isReadOnly());
-    EXPECT_EQ(box.Label4->text(), QString::fromUtf8(kProjectHomepage));
-    EXPECT_EQ(box.Label5->text(), QStringLiteral("E-mail: ") + QString::fromUtf8(kProjectContactMail));
+    EXPECT_EQ(box.Label4->text(), "Лицензия: проприетарная");
+    EXPECT_EQ(box.Label5->text(), QCoreApplication::applicationDirPath());
     EXPECT_EQ(box.OKButton->text(), "OK");
     EXPECT_TRUE(box.OKButton->isDefault());
 }
@@ -100,31 +93,21 @@ TEST(AboutBox, DrawsTheBanner) {
     EXPECT_EQ(qAlpha(banner.pixel(banner.width() / 2, banner.height() / 2)), 255);
 }
 
-TEST(AboutBox, TheLinksLookLikeLinksAndOpenTheWebSiteAndAMailToTheContactAddress) {
+TEST(AboutBox, TheFolderLooksLikeALinkAndOpensTheProgramsFolder) {
     OpenedLinks opened;
     TAboutBox box;
     box.show();
-    for (QLabel* link : {box.Label4, box.Label5}) {
-        EXPECT_TRUE(link->font().underline());
-        EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(Qt::blue));
-        EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
-    }
-
-    Click(box.Label4);
-    ASSERT_EQ(opened.urls.size(), 1);
-    EXPECT_EQ(opened.urls[0], QUrl(QString::fromUtf8(kProjectHomepage)));
+    EXPECT_TRUE(box.Label5->font().underline());
+    EXPECT_EQ(box.Label5->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    EXPECT_EQ(box.Label5->cursor().shape(), Qt::PointingHandCursor);
 
     Click(box.Label5);
-    ASSERT_EQ(opened.urls.size(), 2);
-    const QUrl mail = opened.urls[1];
-    EXPECT_EQ(mail.scheme(), "mailto");
-    EXPECT_EQ(mail.path(), QString::fromUtf8(kProjectContactMail));
-    EXPECT_EQ(QUrlQuery(mail).queryItemValue("subject", QUrl::FullyDecoded),
-              QStringLiteral("GSM контроллер ") + QString::fromUtf8(kControllerModel));
-    EXPECT_TRUE(box.isVisible()); // following a link leaves the box open
+    ASSERT_EQ(opened.urls.size(), 1);
+    EXPECT_EQ(opened.urls[0], QUrl::fromLocalFile(QCoreApplication::applicationDirPath()));
+    EXPECT_TRUE(box.isVisible()); // following the link leaves the box open
 
-    Click(box.Label3);
-    EXPECT_EQ(opened.urls.size(), 2);
+    Click(box.Label4);
+    EXPECT_EQ(opened.urls.size(), 1);
 }
 
 TEST(AboutBox, ClosesWithOK) {

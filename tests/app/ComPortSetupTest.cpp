@@ -88,7 +88,7 @@ TEST_F(ComPortSetupTest, HasTheCaptionSizeAndControlsOfTheForm) {
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
     EXPECT_EQ(dialog.ComComboBox1->pos(), QPoint(16, 24));
     EXPECT_EQ(dialog.ComComboBox1->width(), 161);
-    EXPECT_FALSE(dialog.ComComboBox1->isEditable());
+    EXPECT_TRUE(dialog.ComComboBox1->isEditable()); // a path or name not listed can be typed
     EXPECT_EQ(dialog.ComComboBox1->ComProperty(), cpPort);
     EXPECT_EQ(dialog.ComComboBox1->ComPort(), &port);
     EXPECT_FALSE(dialog.ComComboBox1->AutoApply());
@@ -127,6 +127,28 @@ TEST_F(ComPortSetupTest, ShowsWhatEachPortIsAndFollowsAdaptersComingAndGoing) {
     ports->erase(ports->begin() + 1);
     QFile::remove(dev.filePath("ttyACM0"));
     listChanges("other", 2);
+}
+
+// An adapter is saved by its stable link, found again under another ttyUSB number; a path can be typed.
+TEST_F(ComPortSetupTest, SavesAnAdaptersStableLinkAndTakesATypedPath) {
+    SetComPortInfoLister([&](std::vector<ComPortInfo>& list) {
+        list = {{"ttyUSB0", "FT232R USB UART (FTDI)", true, pty.SlavePath()}};
+    });
+    port.SetPort("ttyUSB0"); // as an older setting names it
+    TFormCOMPortSetup dialog(port, panel);
+    EXPECT_EQ(dialog.ComComboBox1->itemText(0).toStdString(),
+              "ttyUSB0 — FT232R USB UART (FTDI) — " + pty.SlavePath());
+    dialog.Button1->click();
+    EXPECT_EQ(port.Port(), pty.SlavePath());
+    EXPECT_TRUE(port.Connected());
+
+    port.Close();
+    TFormCOMPortSetup typed(port, panel);
+    typed.ComComboBox1->setEditText(QString::fromStdString(kMissingPort));
+    typed.RefreshPorts(); // an adapter plugged in meanwhile keeps what was typed
+    typed.Button1->click();
+    EXPECT_EQ(port.Port(), kMissingPort);
+    EXPECT_FALSE(Error().isEmpty());
 }
 
 TEST_F(ComPortSetupTest, ListsTheSystemsPortsAndSelectsTheCurrentOneWithoutRegardToCase) {

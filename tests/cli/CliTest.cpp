@@ -306,6 +306,15 @@ TEST_F(Cli, ThreePortsAtOnceAndOneFailingLeavesTheOthersProgrammed) {
     EXPECT_EQ(controllers[0]->Count().readBlocks, 2249); // the read-back of the first run only
 }
 
+TEST_F(Cli, APortErrorIsOneSentenceWithTheSystemsNameOfTheError) {
+    const CliResult result = Run({"identify", "--port", "/dev/vp-no-such-port"});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_TRUE(Contains(result.out, "/dev/vp-no-such-port: Не удалось открыть порт /dev/vp-no-such-port. "
+                                     "Устройство /dev/vp-no-such-port не найдено. Проверьте, что адаптер "
+                                     "подключён к компьютеру. (ENOENT) ("))
+        << result.out;
+}
+
 TEST_F(Cli, CompareAndReadTellWhatTheControllerHolds) {
     const VoiceImage image = MakeBank();
     ControllerEmulator& controller = AddController();
@@ -371,7 +380,9 @@ TEST_F(Cli, UsedOnlyCompareStopsAtTheFirstDifference) {
     controller.WriteMemory(3 * 6 + 3, {&longer, 1});
     result = Run(WithPorts({"compare", "bank.vce", "--used-only"}));
     EXPECT_EQ(result.code, 3);
-    EXPECT_EQ(controller.Count().readBlocks, static_cast<int>(kUsedBlocks + changedBlock + 2));
+    EXPECT_TRUE(Contains(result.out, "  Отличаются события:\n    3  Тревога по входу 1\n")) << result.out;
+    // The directory's two blocks, read whole to name the events.
+    EXPECT_EQ(controller.Count().readBlocks, static_cast<int>(kUsedBlocks + changedBlock + 3));
 }
 
 TEST_F(Cli, CtrlCStopsEveryPortAfterItsBlockAndExitsWith1) {

@@ -80,14 +80,23 @@ TEST_F(FakeSysfs, PortsAreDescribedForTheUserWithUsbAdaptersFirst) {
     AddUsbTty("ttyACM0", nullptr, "Arduino Uno", false);
     AddTty("tty0", false);
 
+    // udev's stable name of the FTDI adapter, and a stale one whose device is gone.
+    fs::create_directories(root / "dev");
+    fs::create_directories(root / "by-id");
+    std::ofstream(root / "dev" / "ttyUSB0");
+    fs::create_symlink("../dev/ttyUSB0", root / "by-id" / "usb-FTDI_FT232R-if00-port0");
+    fs::create_symlink("../dev/ttyUSB7", root / "by-id" / "usb-gone-if00-port0");
+
     std::vector<ComPortInfo> list;
-    EnumComPortInfo(list, root);
+    EnumComPortInfo(list, root, root / "by-id");
     std::vector<std::string> shown;
     for (const ComPortInfo& port : list)
-        shown.push_back(port.name + " — " + port.description + (port.usb ? " [usb]" : ""));
-    EXPECT_EQ(shown, (std::vector<std::string>{"ttyACM0 — Arduino Uno [usb]",
-                                               "ttyUSB0 — FT232R USB UART (FTDI) [usb]",
-                                               "ttyUSB1 — USB-адаптер [usb]", "COM1 — встроенный порт"}));
+        shown.push_back(port.name + " — " + port.description + (port.usb ? " [usb]" : "") +
+                        (port.stableLink.empty() ? "" : " " + fs::path(port.stableLink).filename().string()));
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{"ttyACM0 — Arduino Uno [usb]",
+                                        "ttyUSB0 — FT232R USB UART (FTDI) [usb] usb-FTDI_FT232R-if00-port0",
+                                        "ttyUSB1 — USB-адаптер [usb]", "COM1 — встроенный порт"}));
 }
 
 TEST_F(FakeSysfs, AnEmptyListIsNoError) {

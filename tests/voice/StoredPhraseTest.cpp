@@ -42,6 +42,9 @@ TEST(StoredPhrase, EventsDifferByLengthOrSamplesWhereverTheyLie) {
     (*b)[1009] = 1; // one sample
     EXPECT_EQ(DifferingEvents(*a, *b), (std::vector<std::uint8_t>{2, 3}));
     EXPECT_EQ(DifferingEvents(*a, *b, 1005), (std::vector<std::uint8_t>{2})); // b read up to 1005 only
+    SetEntry(*a, 4, 1010, 20);
+    SetEntry(*b, 4, 2000, 20); // moved where nothing was read: only the directories can tell
+    EXPECT_EQ(DifferingEvents(*a, *b, 1005), (std::vector<std::uint8_t>{2, 4}));
 }
 
 } // namespace
