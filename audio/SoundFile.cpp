@@ -1,6 +1,10 @@
 #include "SoundFile.h"
 
 #include <mpg123.h>
+#ifdef _WIN32
+#include <windows.h> // libsndfile's wide-character open needs wchar_t's Windows definitions
+#define ENABLE_SNDFILE_WINDOWS_PROTOTYPES 1
+#endif
 #include <sndfile.h>
 
 #include <algorithm>
@@ -8,6 +12,23 @@
 #include <fstream>
 
 namespace {
+
+// Windows paths are wide characters: libsndfile opens them as such, libmpg123 takes them as UTF-8.
+SNDFILE* OpenSound(const std::filesystem::path& path, SF_INFO& info) {
+#ifdef _WIN32
+    return sf_wchar_open(path.c_str(), SFM_READ, &info);
+#else
+    return sf_open(path.c_str(), SFM_READ, &info);
+#endif
+}
+
+int OpenMp3(mpg123_handle* handle, const std::filesystem::path& path) {
+#ifdef _WIN32
+    return mpg123_open(handle, reinterpret_cast<const char*>(path.u8string().c_str()));
+#else
+    return mpg123_open(handle, path.c_str());
+#endif
+}
 
 std::string FormatName(int format) {
     switch (format & SF_FORMAT_TYPEMASK) {
@@ -81,7 +102,7 @@ public:
         const bool ok = mpg123_format_none(handle_) == MPG123_OK &&
                         mpg123_format(handle_, rate, channels == 1 ? MPG123_MONO : MPG123_STEREO,
                                       MPG123_ENC_FLOAT_32) == MPG123_OK &&
-                        mpg123_open(handle_, path.c_str()) == MPG123_OK;
+                        OpenMp3(handle_, path) == MPG123_OK;
         if (!ok) {
             mpg123_delete(handle_);
             handle_ = nullptr;
@@ -126,7 +147,7 @@ SoundFile::SoundFile(const std::filesystem::path& path) {
     if (!std::filesystem::is_regular_file(path, error))
         return;
     SF_INFO info{};
-    file_ = sf_open(path.c_str(), SFM_READ, &info);
+    file_ = OpenSound(path, info);
     if (file_ && (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG && info.channels <= 2) {
         sf_close(file_);
         file_ = nullptr;
