@@ -12,7 +12,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#if VP_HAVE_QT_SVG
 #include <QSvgRenderer>
+#endif
 
 namespace {
 
@@ -29,6 +31,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int x, 
     return label;
 }
 
+#if VP_HAVE_QT_SVG
 // The banner drawn for the screen it is shown on, sharp also on a high-density screen.
 QPixmap Banner(qreal devicePixelRatio) {
     QPixmap banner(kBannerSize * devicePixelRatio);
@@ -39,6 +42,14 @@ QPixmap Banner(qreal devicePixelRatio) {
     renderer.render(&painter, QRectF(QPointF(0, 0), kBannerSize));
     return banner;
 }
+#else
+// Without Qt SVG the banner was rendered at build time, at twice its size for high-density screens.
+QPixmap Banner(qreal) {
+    QPixmap banner(QStringLiteral(":/about/banner.png"));
+    banner.setDevicePixelRatio(2);
+    return banner;
+}
+#endif
 
 QString ControllerModel() {
     return QString::fromUtf8(kControllerModel);

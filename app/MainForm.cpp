@@ -57,7 +57,7 @@ const QString kVoiceFileFilter = QStringLiteral("Файлы голосовых �
 const QString kDefaultVoiceFile = QStringLiteral("default.vce");
 
 QIcon Icon(const char* name) {
-    return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
+    return QIcon(QStringLiteral(":/icons/%1" VP_ICON_SUFFIX).arg(QLatin1String(name)));
 }
 
 // The caption carries its access key ("&"), which menus underline and buttons leave out.

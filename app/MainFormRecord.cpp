@@ -20,7 +20,7 @@
 #include <utility>
 
 void TForm1::CreateRecordControls() {
-    BitBtnRecord = Place(new QPushButton(QIcon(QStringLiteral(":/icons/sound-record.svg")),
+    BitBtnRecord = Place(new QPushButton(QIcon(QStringLiteral(":/icons/sound-record" VP_ICON_SUFFIX)),
                                          QStringLiteral("Записать"), GroupBox1),
                          "BitBtnRecord", 368, 58);
     BitBtnRecord->resize(81, 25);
@@ -28,7 +28,7 @@ void TForm1::CreateRecordControls() {
     connect(BitBtnRecord, &QPushButton::clicked, this, &TForm1::BitBtnRecordClick);
     setTabOrder(BitBtn2, BitBtnRecord);
 
-    FileSpeakEmpty = new QAction(QIcon(QStringLiteral(":/icons/speak.svg")),
+    FileSpeakEmpty = new QAction(QIcon(QStringLiteral(":/icons/speak" VP_ICON_SUFFIX)),
                                  QStringLiteral("Озвучить &пустые события"), this);
     FileSpeakEmpty->setObjectName(QStringLiteral("FileSpeakEmpty"));
     FileSpeakEmpty->setProperty("category", QStringLiteral("File"));

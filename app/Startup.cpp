@@ -48,7 +48,7 @@ std::unique_ptr<QApplication> CreateApplication(int& argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("voice-programmer"));
     // Lets the desktop match the running window to its menu entry and icon (Wayland's app id).
     QGuiApplication::setDesktopFileName(QStringLiteral("voice-programmer"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/voice-programmer.svg")));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/voice-programmer" VP_ICON_SUFFIX)));
     return application;
 }
 

@@ -10,6 +10,15 @@
 
 namespace {
 
+// Windows paths are wide characters; a narrow open would lose every name outside the code page.
+std::FILE* OpenForReading(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return _wfopen(path.c_str(), L"rb");
+#else
+    return std::fopen(path.c_str(), "rb");
+#endif
+}
+
 std::string FormatName(int format) {
     switch (format & SF_FORMAT_TYPEMASK) {
     case SF_FORMAT_WAV:
@@ -131,7 +140,7 @@ SoundFile::SoundFile(const std::filesystem::path& path) {
     // A FIFO or a device would block the reader.
     if (!std::filesystem::is_regular_file(path, error))
         return;
-    owned_.reset(std::fopen(path.c_str(), "rb"));
+    owned_.reset(OpenForReading(path));
     if (owned_)
         Open(owned_.get());
 }

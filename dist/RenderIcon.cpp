@@ -1,5 +1,6 @@
-// Renders the program's SVG icon as a square PNG of the given size, for the desktop's fixed-size
-// icon folders: render-icon <icon.svg> <size> <icon.png>
+// Renders an SVG drawing as a PNG of the given size: the program's icon for the desktop's fixed-size
+// icon folders, and the icons and banner of a build without Qt SVG.
+//   render-icon <drawing.svg> <size | width x height> <image.png>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -7,10 +8,26 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+// "48" is a square; "305x36" is width by height. An empty size means the argument is not one.
+QSize ParseSize(const char* text) {
+    char* end = nullptr;
+    const long width = std::strtol(text, &end, 10);
+    const long height = *end == 'x' ? std::strtol(end + 1, &end, 10) : width;
+    const auto fits = [](long n) { return n > 0 && n <= 1024; };
+    if (*end != '\0' || !fits(width) || !fits(height))
+        return {};
+    return QSize(static_cast<int>(width), static_cast<int>(height));
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-    const int size = argc == 4 ? std::atoi(argv[2]) : 0;
-    if (size <= 0 || size > 1024) {
-        std::fprintf(stderr, "usage: render-icon <icon.svg> <size 1..1024> <icon.png>\n");
+    const QSize size = argc == 4 ? ParseSize(argv[2]) : QSize();
+    if (size.isEmpty()) {
+        std::fprintf(stderr,
+                     "usage: render-icon <drawing.svg> <size | width x height, 1..1024> <image.png>\n");
         return 2;
     }
     QSvgRenderer renderer(QString::fromLocal8Bit(argv[1]));
@@ -18,7 +35,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "render-icon: can't read %s\n", argv[1]);
         return 1;
     }
-    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
+    QImage icon(size, QImage::Format_ARGB32_Premultiplied);
     icon.fill(Qt::transparent);
     {
         QPainter painter(&icon);
