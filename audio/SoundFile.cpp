@@ -1,5 +1,7 @@
 #include "SoundFile.h"
 
+#include "voice/ByteSource.h"
+
 #include <mpg123.h>
 #include <sndfile.h>
 
@@ -9,15 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Windows paths are wide characters; a narrow open would lose every name outside the code page.
-std::FILE* OpenForReading(const std::filesystem::path& path) {
-#ifdef _WIN32
-    return _wfopen(path.c_str(), L"rb");
-#else
-    return std::fopen(path.c_str(), "rb");
-#endif
-}
 
 std::string FormatName(int format) {
     switch (format & SF_FORMAT_TYPEMASK) {
@@ -136,11 +129,7 @@ private:
 };
 
 SoundFile::SoundFile(const std::filesystem::path& path) {
-    std::error_code error;
-    // A FIFO or a device would block the reader.
-    if (!std::filesystem::is_regular_file(path, error))
-        return;
-    owned_.reset(OpenForReading(path));
+    owned_.reset(OpenRegularFile(path));
     if (owned_)
         Open(owned_.get());
 }

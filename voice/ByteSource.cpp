@@ -13,18 +13,18 @@ std::size_t MemorySource::Read(std::span<std::uint8_t> bytes) {
     return n;
 }
 
-// Only regular files: a directory would open and then fail to read, a FIFO or device could block.
-FileSource::FileSource(const std::filesystem::path& path) {
+std::FILE* OpenRegularFile(const std::filesystem::path& path) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        return;
-    }
+    if (!std::filesystem::is_regular_file(path, error))
+        return nullptr;
 #ifdef _WIN32
-    file_ = _wfopen(path.c_str(), L"rb");
+    return _wfopen(path.c_str(), L"rb");
 #else
-    file_ = std::fopen(path.c_str(), "rb");
+    return std::fopen(path.c_str(), "rb");
 #endif
 }
+
+FileSource::FileSource(const std::filesystem::path& path) : file_(OpenRegularFile(path)) {}
 
 FileSource::~FileSource() {
     if (file_ != nullptr) {

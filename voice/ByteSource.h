@@ -7,6 +7,10 @@
 #include <span>
 
 // A sequential byte stream: the WAV import reads forward only and never seeks.
+// A regular file opened for reading by its name, wide on Windows so that any name opens; nothing for a
+// directory, FIFO or device (they would fail to read or block). The caller closes it.
+std::FILE* OpenRegularFile(const std::filesystem::path& path);
+
 class ByteSource {
 public:
     virtual ~ByteSource() = default;

@@ -118,7 +118,7 @@ TEST_F(ConversionTest, EveryFormatArrivesAsOneSecondAtItsLevel) {
             ASSERT_TRUE(file.IsOpen());
             EXPECT_EQ(DescribeSound(file.Info()), c.description);
             EXPECT_FALSE(IsAacOrM4a(
-                std::unique_ptr<std::FILE, int (*)(std::FILE*)>(std::fopen(path.c_str(), "rb"), &std::fclose)
+                std::unique_ptr<std::FILE, int (*)(std::FILE*)>(std::fopen(path.string().c_str(), "rb"), &std::fclose)
                     .get()));
         }
         const std::vector<std::int16_t> samples = Convert(path);

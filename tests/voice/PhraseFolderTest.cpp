@@ -48,9 +48,9 @@ TEST(PhraseFolder, NamesCarryTheNumberAndTheEventWithoutWhatWindowsForbids) {
 }
 
 TEST(PhraseFolder, ExportThenImportOfTheFolderGivesTheSameBankAndNamesWhatMatchesNothing) {
-    char pattern[] = "/tmp/phrase-folder-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path folder = pattern;
+    const fs::path folder = fs::temp_directory_path() / ("phrase-folder-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    ASSERT_TRUE(fs::create_directory(folder));
 
     VoiceBank bank;
     for (std::uint8_t event : {0, 3, 34, 42}) {
