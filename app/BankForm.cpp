@@ -1,5 +1,6 @@
 #include "BankForm.h"
 
+#include "DroppedFiles.h"
 #include "FormLayout.h"
 #include "SecondsText.h"
 #include "audio/Loudness.h"
@@ -42,15 +43,6 @@ QString LevelText(const VoiceSlot& slot) {
     if (!level)
         return slot.count == 0 ? QString() : QStringLiteral("тишина");
     return QLocale().toString(*level, 'f', 1) + QStringLiteral(" LUFS");
-}
-
-QStringList LocalFiles(const QMimeData* data) {
-    QStringList files;
-    if (data)
-        for (const QUrl& url : data->urls())
-            if (url.isLocalFile())
-                files.append(url.toLocalFile());
-    return files;
 }
 
 } // namespace
@@ -186,7 +178,7 @@ bool TFormBank::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::DragMove: {
         auto* drag = static_cast<QDropEvent*>(event);
         const bool onRow = TableEvents->rowAt(drag->position().toPoint().y()) >= 0;
-        if (onRow && !LocalFiles(drag->mimeData()).isEmpty())
+        if (onRow && !DroppedFiles(drag->mimeData()).isEmpty())
             drag->acceptProposedAction();
         else
             drag->ignore();
@@ -195,7 +187,7 @@ bool TFormBank::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         const int row = TableEvents->rowAt(drop->position().toPoint().y());
-        const QStringList files = LocalFiles(drop->mimeData());
+        const QStringList files = DroppedFiles(drop->mimeData());
         if (row < 0 || files.isEmpty())
             return false;
         drop->acceptProposedAction();

@@ -2,6 +2,7 @@
 #include "MainForm.h"
 
 #include "Dialogs.h"
+#include "DroppedFiles.h"
 #include "FileDialog.h"
 #include "FilePath.h"
 #include "ImportMessages.h"
@@ -83,15 +84,6 @@ private:
     QStringList cut_;
     QStringList skipped_;
 };
-
-QStringList LocalFiles(const QMimeData* data) {
-    QStringList files;
-    if (data)
-        for (const QUrl& url : data->urls())
-            if (url.isLocalFile())
-                files.append(url.toLocalFile());
-    return files;
-}
 
 } // namespace
 
@@ -205,12 +197,12 @@ void TForm1::DropFiles(int event, const QStringList& files) {
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty() && !transferRunning)
+    if (!DroppedFiles(event->mimeData()).isEmpty() && !transferRunning)
         event->acceptProposedAction();
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    const QStringList files = LocalFiles(event->mimeData());
+    const QStringList files = DroppedFiles(event->mimeData());
     if (files.isEmpty() || transferRunning)
         return;
     event->acceptProposedAction();
