@@ -12,6 +12,7 @@
 #include "controller/ControllerLine.h"
 #include "controller/ControllerProtocol.h"
 #include "emulator/ControllerEmulator.h"
+#include "emulator/PatientLine.h"
 #include "serial/CPort.h"
 #include "voice/Voicebank.h"
 
@@ -44,9 +45,11 @@ std::vector<std::uint8_t> Bytes(std::span<const std::uint8_t> bytes) {
 
 class Protocol : public ::testing::Test {
 protected:
-    // The port as the main window sets it up.
+    // The port as the main window sets it up, with time for an emulator that a busy machine starves:
+    // the tests count attempts, and a late answer would be counted as a missing one.
     void SetUp() override {
         SetUpControllerLine(port);
+        GiveTheEmulatorTime(port);
         port.SetPort(controller.SlavePath());
         port.Open();
     }
@@ -216,6 +219,7 @@ TEST_F(Protocol, GivesUpAWriteBlockAfterFiveAttempts) {
 }
 
 TEST_F(Protocol, GivesUpAReadBlockAfterThreeAttemptsKeepingTheBlocksRead) {
+    SetUpControllerLine(port); // a whole block's patient wait, three times over, would take a minute
     std::vector<std::uint8_t> memory(kImageSize);
     Randomize(memory, 5);
     controller.WriteMemory(0, memory);
@@ -290,6 +294,7 @@ TEST_F(Protocol, AWrongChecksumIsTriedAgainLikeAMissingAnswer) {
 // acknowledgement of the same block that the controller sends a little later, then arrives while the
 // next block is read, and is dropped. The last block's answer is shorter than the one before it.
 TEST_F(Protocol, ALateAnswerToARetriedBlockIsNotTakenForTheNextBlocksAnswer) {
+    SetUpControllerLine(port); // the line's own time-outs, which the delays are measured against
     Randomize(bank->image, 9);
     controller.WriteMemory(0, bank->image);
     for (const auto& [stage, block, delayMs] :
