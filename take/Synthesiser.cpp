@@ -23,6 +23,16 @@ RunLimits ProgramLimits(const SpeechLimits& limits, int rate) {
     return RunLimits{kTimeLimit, std::size_t(seconds * rate) * 2 + kHeaderRoom, limits.stop};
 }
 
+// What was said, kept where it fits the limit at whatever rate it came.
+SpeechEnd Kept(std::optional<SpokenText> said, const SpeechLimits& limits, SpokenText& spoken) {
+    if (!said)
+        return SpeechEnd::Failed;
+    if (said->rate <= 0 || double(said->samples.size()) / said->rate > limits.seconds + kSilenceRoom)
+        return SpeechEnd::TooLong;
+    spoken = std::move(*said);
+    return SpeechEnd::Spoken;
+}
+
 SpeechEnd RunEnd(const ProgramRun& run) {
     if (run.stopped)
         return SpeechEnd::Stopped;
@@ -39,14 +49,7 @@ SpeechEnd SpeakWithEspeak(const std::string& text, const SpeechLimits& limits, S
                                       ProgramLimits(limits, kEspeakRate));
     if (RunEnd(run) != SpeechEnd::Spoken)
         return RunEnd(run);
-    std::optional<SpokenText> read = ReadStreamedWav(run.output);
-    if (!read)
-        return SpeechEnd::Failed;
-    // Another rate than its usual one: the samples still have to fit the limit.
-    if (read->rate <= 0 || double(read->samples.size()) / read->rate > limits.seconds + kSilenceRoom)
-        return SpeechEnd::TooLong;
-    spoken = std::move(*read);
-    return SpeechEnd::Spoken;
+    return Kept(ReadStreamedWav(run.output), limits, spoken);
 }
 
 // The Russian voice's letter-to-sound rules know only letters, digits and a few marks; anything else
@@ -82,16 +85,11 @@ SpeechEnd SpeakWithFestival(const std::string& text, const SpeechLimits& limits,
 
 // The system's voice speaks in this process, within its own time limit; only the length is checked.
 SpeechEnd SpeakWithSystem(const std::string& text, const SpeechLimits& limits, SpokenText& spoken) {
-    std::optional<SpokenText> said = SpeakWithSystemVoice(text);
-    if (!said)
-        return SpeechEnd::Failed;
-    if (said->rate <= 0 || double(said->samples.size()) / said->rate > limits.seconds + kSilenceRoom)
-        return SpeechEnd::TooLong;
-    spoken = std::move(*said);
-    return SpeechEnd::Spoken;
+    return Kept(SpeakWithSystemVoice(text), limits, spoken);
 }
 
-SpeechEnd SpokenBy(SpeechVoice voice, const std::string& text, const SpeechLimits& limits, SpokenText& spoken) {
+SpeechEnd SpokenBy(SpeechVoice voice, const std::string& text, const SpeechLimits& limits,
+                   SpokenText& spoken) {
     switch (voice) {
     case SpeechVoice::Espeak:
         return SpeakWithEspeak(text, limits, spoken);

@@ -18,73 +18,66 @@ namespace {
 
 using emulator::ControllerEmulator;
 
-TEST(LineRecovery, TheNextTransferOpensAPortWhoseLineHungUpAgain) {
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / ("line-recovery-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    const fs::path link = folder / "usb-adapter";
-    auto unplugged = std::make_unique<ControllerEmulator>();
-    fs::create_symlink(unplugged->SlavePath(), link);
+namespace fs = std::filesystem;
 
+// The adapter's stable name, a link re-pointed at each new device, and the port opened through it.
+class LineRecovery : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(folder);
+        Plug(*unplugged);
+        SetUpControllerLine(port);
+        GiveTheEmulatorTime(port);
+        port.SetPort(link.string());
+        port.Open();
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    void Plug(ControllerEmulator& device) {
+        fs::remove(link);
+        fs::create_symlink(device.SlavePath(), link);
+    }
+    TransferOutcome Read() {
+        return RunControllerTransfer(TransferMode::Read, port, {working->image, scratch->image}, view)
+            .outcome;
+    }
+
+    const fs::path folder = fs::temp_directory_path() / ("line-recovery-" + std::to_string(::getpid()));
+    const fs::path link = folder / "usb-adapter";
+    std::unique_ptr<ControllerEmulator> unplugged = std::make_unique<ControllerEmulator>();
     TComPort port;
-    SetUpControllerLine(port);
-    GiveTheEmulatorTime(port);
-    port.SetPort(link.string());
-    port.Open();
-    const auto working = std::make_unique<VoiceBank>();
-    const auto scratch = std::make_unique<VoiceBank>();
+    const std::unique_ptr<VoiceBank> working = std::make_unique<VoiceBank>();
+    const std::unique_ptr<VoiceBank> scratch = std::make_unique<VoiceBank>();
     RecordingView view;
+};
+
+TEST_F(LineRecovery, TheNextTransferOpensAPortWhoseLineHungUpAgain) {
     unplugged->InjectFault({emulator::Stage::ReadBlock, emulator::FaultKind::HangUp, 3});
-    EXPECT_EQ(RunControllerTransfer(TransferMode::Read, port, {working->image, scratch->image}, view).outcome,
-              TransferOutcome::PortFailed);
+    EXPECT_EQ(Read(), TransferOutcome::PortFailed);
     EXPECT_TRUE(port.LineFailed());
     unplugged.reset();
 
     ControllerEmulator pluggedIn;
-    fs::remove(link);
-    fs::create_symlink(pluggedIn.SlavePath(), link);
-    EXPECT_EQ(RunControllerTransfer(TransferMode::Read, port, {working->image, scratch->image}, view).outcome,
-              TransferOutcome::Succeeded)
-        << view.Caption();
+    Plug(pluggedIn);
+    EXPECT_EQ(Read(), TransferOutcome::Succeeded) << view.Caption();
     EXPECT_FALSE(port.LineFailed());
     EXPECT_EQ(pluggedIn.Count().readBlocks, 2249);
     port.Close();
-    fs::remove_all(folder);
 }
 
 // Nobody noticed the hang-up: the port still holds the old device when the next transfer begins.
-TEST(LineRecovery, ATransferOpensAgainALineThatWentAwayUnnoticedOnce) {
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / ("line-replug-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    const fs::path link = folder / "usb-adapter";
-    auto unplugged = std::make_unique<ControllerEmulator>();
-    fs::create_symlink(unplugged->SlavePath(), link);
-
-    TComPort port;
-    SetUpControllerLine(port);
-    GiveTheEmulatorTime(port);
-    port.SetPort(link.string());
-    port.Open();
+TEST_F(LineRecovery, ATransferOpensAgainALineThatWentAwayUnnoticedOnce) {
     unplugged.reset();
     ControllerEmulator pluggedIn;
-    fs::remove(link);
-    fs::create_symlink(pluggedIn.SlavePath(), link);
-    const auto working = std::make_unique<VoiceBank>();
-    const auto scratch = std::make_unique<VoiceBank>();
-    RecordingView view;
-    EXPECT_EQ(RunControllerTransfer(TransferMode::Read, port, {working->image, scratch->image}, view).outcome,
-              TransferOutcome::Succeeded)
-        << view.Caption();
+    Plug(pluggedIn);
+    EXPECT_EQ(Read(), TransferOutcome::Succeeded) << view.Caption();
     EXPECT_EQ(pluggedIn.Count().identifications, 1);
 
     pluggedIn.Stop(); // and this time nothing is plugged in again: the reopen's failure is shown
     fs::remove(link);
-    EXPECT_EQ(RunControllerTransfer(TransferMode::Read, port, {working->image, scratch->image}, view).outcome,
-              TransferOutcome::PortFailed);
+    EXPECT_EQ(Read(), TransferOutcome::PortFailed);
     EXPECT_NE(view.Caption().find("Ошибка передачи данных"), std::string::npos) << view.Caption();
     EXPECT_FALSE(port.Connected());
-    fs::remove_all(folder);
 }
 
 } // namespace
