@@ -1,6 +1,5 @@
 #include "BankCommands.h"
 
-#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -12,7 +11,6 @@
 #include "Json.h"
 #include "Output.h"
 #include "audio/ImportRecording.h"
-#include "voice/BankLock.h"
 #include "voice/EventNames.h"
 #include "voice/Seconds.h"
 #include "voice/Voicebank.h"
@@ -29,22 +27,6 @@ public:
     std::vector<std::string> warnings;
     std::vector<std::string> errors;
 };
-
-constexpr auto kBankWait = std::chrono::seconds(3);
-
-// Another import or delete on the same bank waits its turn for a while; the bank is kept from its reading
-// to its writing, and one that a program which does not wait changed meanwhile is not overwritten.
-std::string LockBank(BankLock& lock, const std::string& file) {
-    return lock.Lock(PathOf(file), kBankWait) == BankLock::Result::Busy
-               ? "файл занят другой программой, изменяющей его; попробуйте ещё раз"
-               : std::string();
-}
-
-std::string SaveLockedBank(const BankLock& lock, bool existed, const std::string& file, VoiceBank& bank) {
-    if (existed && !lock.Unchanged())
-        return "файл изменён другой программой после чтения; изменение не сохранено";
-    return SaveBank(file, bank);
-}
 
 int Fail(const CommandLine& line, const std::string& file, const std::string& message) {
     PrintError(file + ": " + message);
@@ -127,15 +109,9 @@ int RunImport(const CommandLine& line) {
     const std::string& file = line.arguments[0];
     const auto event = static_cast<std::uint8_t>(ParseEvent(line.arguments[1]));
     auto bank = std::make_unique<VoiceBank>();
-    BankLock lock;
-    if (const std::string message = LockBank(lock, file); !message.empty())
+    HeldBank held;
+    if (const std::string message = held.Load(file, *bank, true); !message.empty())
         return Fail(line, file, message);
-    std::error_code error;
-    const bool existed = std::filesystem::exists(PathOf(file), error) || error;
-    if (existed) {
-        if (const std::string message = LoadBank(file, *bank); !message.empty())
-            return Fail(line, file, message);
-    }
     CollectingReporter reporter;
     const std::string& recording = line.arguments[2];
     const std::string converted =
@@ -147,7 +123,7 @@ int RunImport(const CommandLine& line) {
         PrintError(recording + ": " + warning);
     if (!reporter.errors.empty()) // the bank's file stays as it was
         return Fail(line, recording, reporter.errors.back());
-    if (const std::string message = SaveLockedBank(lock, existed, file, *bank); !message.empty())
+    if (const std::string message = held.Save(*bank); !message.empty())
         return Fail(line, file, message);
     ShowEvent(line, *bank, event, reporter.warnings, converted);
     return kExitDone;
@@ -157,13 +133,11 @@ int RunDelete(const CommandLine& line) {
     const std::string& file = line.arguments[0];
     const auto event = static_cast<std::uint8_t>(ParseEvent(line.arguments[1]));
     auto bank = std::make_unique<VoiceBank>();
-    BankLock lock;
-    if (const std::string message = LockBank(lock, file); !message.empty())
-        return Fail(line, file, message);
-    if (const std::string message = LoadBank(file, *bank); !message.empty())
+    HeldBank held;
+    if (const std::string message = held.Load(file, *bank, false); !message.empty())
         return Fail(line, file, message);
     bank->ClearSlot(event);
-    if (const std::string message = SaveLockedBank(lock, true, file, *bank); !message.empty())
+    if (const std::string message = held.Save(*bank); !message.empty())
         return Fail(line, file, message);
     ShowEvent(line, *bank, event, {}, {});
     return kExitDone;

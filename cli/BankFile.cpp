@@ -4,6 +4,8 @@
 #include "voice/VoiceFile.h"
 #include "voice/Voicebank.h"
 
+#include <chrono>
+
 std::filesystem::path PathOf(const std::string& utf8) {
     return std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size());
 }
@@ -24,4 +26,23 @@ std::string SaveBank(const std::string& file, VoiceBank& bank) {
         return {};
     const std::string failed(kVoiceFileWriteError);
     return reason ? failed + ": " + SaveErrorText(reason) : failed;
+}
+
+namespace {
+constexpr auto kBankWait = std::chrono::seconds(3);
+}
+
+std::string HeldBank::Load(const std::string& file, VoiceBank& bank, bool mayBeNew) {
+    file_ = file;
+    if (lock_.Lock(PathOf(file), kBankWait) == BankLock::Result::Busy)
+        return "файл занят другой программой, изменяющей его; попробуйте ещё раз";
+    std::error_code error;
+    existed_ = !mayBeNew || std::filesystem::exists(PathOf(file), error) || error;
+    return existed_ ? LoadBank(file, bank) : std::string();
+}
+
+std::string HeldBank::Save(VoiceBank& bank) {
+    if (existed_ && !lock_.Unchanged())
+        return "файл изменён другой программой после чтения; изменение не сохранено";
+    return SaveBank(file_, bank);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "voice/BankLock.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -17,3 +19,17 @@ std::filesystem::path PathOf(const std::string& utf8);
 std::string LoadBank(const std::string& file, VoiceBank& bank);
 // Packs the bank and writes it ("Сохранить").
 std::string SaveBank(const std::string& file, VoiceBank& bank);
+
+// A voice file held from its reading to its writing: another run changing the same bank waits its turn
+// for a while, and a file that a program which does not wait changed meanwhile is not overwritten.
+class HeldBank {
+public:
+    // Holds and reads the file; where `mayBeNew`, a missing file gives an empty bank.
+    std::string Load(const std::string& file, VoiceBank& bank, bool mayBeNew);
+    std::string Save(VoiceBank& bank);
+
+private:
+    BankLock lock_;
+    std::string file_;
+    bool existed_ = true;
+};

@@ -70,11 +70,11 @@ int Report(const CommandLine& line, const VoiceBank& bank, int done, const std::
 int RunImportFolder(const CommandLine& line) {
     const std::string& file = line.arguments[0];
     auto bank = std::make_unique<VoiceBank>();
-    std::error_code error;
-    if (std::filesystem::exists(PathOf(file), error) || error)
-        if (const std::string message = LoadBank(file, *bank); !message.empty())
-            return Failed(line, file, message);
+    HeldBank held;
+    if (const std::string message = held.Load(file, *bank, true); !message.empty())
+        return Failed(line, file, message);
     const std::filesystem::path folder = PathOf(line.arguments[1]);
+    std::error_code error;
     if (!std::filesystem::is_directory(folder, error))
         return Failed(line, line.arguments[1], "папка не найдена");
     const FolderPlan plan = PlanFolder(folder);
@@ -94,7 +94,7 @@ int RunImportFolder(const CommandLine& line) {
         if (!said.last.empty())
             skipped.push_back({Utf8(phrase.file.filename()), said.last});
     }
-    if (const std::string message = SaveBank(file, *bank); !message.empty())
+    if (const std::string message = held.Save(*bank); !message.empty())
         return Failed(line, file, message);
     return Report(line, *bank, loaded, skipped);
 }
@@ -117,10 +117,11 @@ int RunExportFolder(const CommandLine& line) {
 int RunLevel(const CommandLine& line) {
     const std::string& file = line.arguments[0];
     auto bank = std::make_unique<VoiceBank>();
-    if (const std::string message = LoadBank(file, *bank); !message.empty())
+    HeldBank held;
+    if (const std::string message = held.Load(file, *bank, false); !message.empty())
         return Failed(line, file, message);
     LevelBank(*bank);
-    if (const std::string message = SaveBank(file, *bank); !message.empty())
+    if (const std::string message = held.Save(*bank); !message.empty())
         return Failed(line, file, message);
     int phrases = 0;
     for (std::uint8_t event = 0; event < kEventSlotCount; ++event)
