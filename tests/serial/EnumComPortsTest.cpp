@@ -4,6 +4,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <unistd.h>
 #include <vector>
 
@@ -119,18 +120,22 @@ TEST_F(FakeSysfs, AnUnreadableListRaisesError23AndLeavesTheListAlone) {
 }
 
 TEST(ComPortNames, MapToLinuxDevices) {
-    EXPECT_EQ(DevicePathOf("COM1"), "/dev/ttyS0");
-    EXPECT_EQ(DevicePathOf("COM2"), "/dev/ttyS1");
-    EXPECT_EQ(DevicePathOf("COM10"), "/dev/ttyS9");
-    EXPECT_EQ(DevicePathOf("com2"), "/dev/ttyS1");
-    EXPECT_EQ(DevicePathOf("ttyUSB0"), "/dev/ttyUSB0");
-    EXPECT_EQ(DevicePathOf("/dev/serial/by-id/usb-adapter"), "/dev/serial/by-id/usb-adapter");
-    EXPECT_EQ(DevicePathOf("COM0"), "/dev/COM0");
-    EXPECT_EQ(DevicePathOf("COMx"), "/dev/COMx");
-    EXPECT_EQ(DevicePathOf("COM99999999999"), "/dev/COM99999999999");
-    EXPECT_EQ(PortNameOf("ttyS0"), "COM1");
-    EXPECT_EQ(PortNameOf("ttyS15"), "COM16");
-    EXPECT_EQ(PortNameOf("ttyUSB0"), "ttyUSB0");
+    const std::pair<const char*, const char*> devices[] = {
+        {"COM1", "/dev/ttyS0"},
+        {"COM2", "/dev/ttyS1"},
+        {"COM10", "/dev/ttyS9"},
+        {"com2", "/dev/ttyS1"},
+        {"ttyUSB0", "/dev/ttyUSB0"},
+        {"/dev/serial/by-id/usb-adapter", "/dev/serial/by-id/usb-adapter"},
+        {"COM0", "/dev/COM0"},
+        {"COMx", "/dev/COMx"},
+        {"COM99999999999", "/dev/COM99999999999"}};
+    for (const auto& [name, device] : devices)
+        EXPECT_EQ(DevicePathOf(name), device) << name;
+    const std::pair<const char*, const char*> names[] = {
+        {"ttyS0", "COM1"}, {"ttyS15", "COM16"}, {"ttyUSB0", "ttyUSB0"}};
+    for (const auto& [device, name] : names)
+        EXPECT_EQ(PortNameOf(device), name) << device;
 }
 
 // A listed port opens the device it was listed for, however odd the device's number.
