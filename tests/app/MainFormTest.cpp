@@ -35,6 +35,16 @@ namespace {
 const QString kOpenCaption = QStringLiteral("Открытие файла голосовых сообщений");
 const QString kSaveCaption = QStringLiteral("Сохранение файла голосовых сообщений");
 
+// The open or save dialog of voice files, as the file actions show it.
+void ExpectVoiceFileDialog(const ScriptedDialogs::FileDialogShown& shown, const QString& objectName,
+                           bool save) {
+    EXPECT_EQ(shown.objectName, objectName);
+    EXPECT_EQ(shown.save, save);
+    EXPECT_EQ(shown.title, save ? kSaveCaption : kOpenCaption);
+    EXPECT_EQ(shown.filter, "Файлы голосовых сообщений (*.vce)");
+    EXPECT_EQ(shown.defaultExt, "vce");
+}
+
 // Each test runs in an empty working directory with a Russian locale and scripted dialogs.
 class MainFormTest : public ::testing::Test {
 protected:
@@ -319,12 +329,7 @@ TEST_F(MainFormTest, OpeningAVoiceFileReplacesTheBankAndNamesItInPanelZero) {
     dialogs.ChooseNextFile(file);
     form->FileOpen1->trigger();
     ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
-    const auto& shown = dialogs.fileDialogs[0];
-    EXPECT_EQ(shown.objectName, "OpenDialog2");
-    EXPECT_FALSE(shown.save);
-    EXPECT_EQ(shown.title, kOpenCaption);
-    EXPECT_EQ(shown.filter, "Файлы голосовых сообщений (*.vce)");
-    EXPECT_EQ(shown.defaultExt, "vce");
+    ExpectVoiceFileDialog(dialogs.fileDialogs[0], "OpenDialog2", false);
     EXPECT_EQ(form->ComboBoxEvents->currentIndex(), 2);
     EXPECT_EQ(form->EditFragmentTime->text(), "1 Сек.");
     EXPECT_EQ(Panel(0), file);
@@ -374,11 +379,7 @@ TEST_F(MainFormTest, SavingRightAfterStartOffersNoNameAndWritesANewFile) {
     form->FileSave1->trigger();
     ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
     const auto& shown = dialogs.fileDialogs[0];
-    EXPECT_EQ(shown.objectName, "SaveDialog1");
-    EXPECT_TRUE(shown.save);
-    EXPECT_EQ(shown.title, kSaveCaption);
-    EXPECT_EQ(shown.filter, "Файлы голосовых сообщений (*.vce)");
-    EXPECT_EQ(shown.defaultExt, "vce");
+    ExpectVoiceFileDialog(shown, "SaveDialog1", true);
     EXPECT_EQ(shown.presetFileName, ""); // the autosave is not a name to offer
     EXPECT_TRUE(Messages().empty());     // a new file: no question
     EXPECT_EQ(ReadFileBytes(file), ReadFileBytes(Path("default.vce")));
