@@ -5,21 +5,13 @@
 
 #include <shellapi.h>
 
+#include "voice/Utf16.h"
+
 namespace {
 
 HANDLE ConsoleOf(std::FILE* stream) {
     const int fd = _fileno(stream);
     return fd >= 0 && _isatty(fd) ? reinterpret_cast<HANDLE>(_get_osfhandle(fd)) : INVALID_HANDLE_VALUE;
-}
-
-std::string Utf8(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), size, nullptr, nullptr);
-    narrow.pop_back(); // the terminating zero
-    return narrow;
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "voice/Utf16.h"
+
 #include "ComErrorHint_win.h"
 #include "ComPortDevice.h"
 
@@ -28,13 +30,6 @@ public:
 private:
     OVERLAPPED overlapped_{};
 };
-
-std::wstring Utf16(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
-}
 
 DWORD EventMask(TComEvents events) {
     static constexpr DWORD masks[] = {EV_RXCHAR, EV_TXEMPTY, EV_RXFLAG, EV_RING, EV_BREAK,

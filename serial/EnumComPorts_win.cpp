@@ -6,6 +6,8 @@
 #include <cctype>
 #include <windows.h>
 
+#include "voice/Utf16.h"
+
 namespace {
 
 class RegistryKey {
@@ -20,16 +22,6 @@ public:
 private:
     HKEY key_ = nullptr;
 };
-
-std::string Utf8(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), size, nullptr, nullptr);
-    narrow.pop_back(); // the terminating zero
-    return narrow;
-}
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(

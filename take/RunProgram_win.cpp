@@ -4,6 +4,8 @@
 #include <thread>
 #include <windows.h>
 
+#include "voice/Utf16.h"
+
 namespace {
 
 // Closes the handle it holds.
@@ -24,13 +26,6 @@ public:
 private:
     HANDLE handle_ = nullptr;
 };
-
-std::wstring Utf16(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
-}
 
 // One argument as the C runtime of the program started splits its command line again; quoted only when
 // it must be (cmd.exe, for one, takes a quoted command name for another).

@@ -10,6 +10,8 @@
 #include <sapi.h>
 #include <wrl/client.h>
 
+#include "voice/Utf16.h"
+
 using Microsoft::WRL::ComPtr;
 
 // One line in the record dialog, below a device's problem.
@@ -70,13 +72,6 @@ ComPtr<ISpObjectToken> RussianVoice() {
                 return voice;
     }
     return nullptr;
-}
-
-std::wstring Utf16(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
 }
 
 // SAPI writes the bare samples into the memory stream; the stream's size says how many.
