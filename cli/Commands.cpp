@@ -144,8 +144,8 @@ std::string Usage() {
     std::string text = "Использование:\n";
     for (const Command& command : kCommands) {
         std::string line = "  " + std::string(kProgram) + " " + std::string(command.name);
-        if (!command.usage.empty())
-            line += " " + std::string(command.usage);
+        if (!command.usage.empty()) // appended: GCC 12's Release build takes " " + string for an overlap
+            line.append(" ").append(command.usage);
         if (!command.help.empty())
             line += line.size() < kHelpColumn ? std::string(kHelpColumn - line.size(), ' ')
                                               : "\n" + std::string(kHelpColumn, ' ');
@@ -160,14 +160,15 @@ std::string Usage() {
 std::string ManualPage(std::string_view manualTemplate) {
     std::string synopsis, commands;
     for (const Command& command : kCommands) {
-        synopsis += (synopsis.empty() ? "" : "\n.br\n") + SynopsisLine(command);
+        synopsis.append(synopsis.empty() ? "" : "\n.br\n").append(SynopsisLine(command));
+        // Appended piece by piece: GCC 12's Release build takes " " + string for an overlapping copy.
         std::string operands;
         for (const Operand operand : command.operands)
-            operands += " " + std::string(NamesOf(operand).manual);
-        commands += ".TP\n" +
-                    (operands.empty() ? ".B " + std::string(command.name)
-                                      : ".BI " + std::string(command.name) + " \"" + operands + "\"") +
-                    "\n" + std::string(command.manual) + "\n";
+            operands.append(" ").append(NamesOf(operand).manual);
+        commands.append(".TP\n").append(operands.empty() ? ".B " : ".BI ").append(command.name);
+        if (!operands.empty())
+            commands.append(" \"").append(operands).append("\"");
+        commands.append("\n").append(command.manual).append("\n");
     }
     return Replace(Replace(manualTemplate, "@SYNOPSIS@", synopsis), "@COMMANDS@\n", commands);
 }

@@ -80,8 +80,10 @@ std::optional<std::uint8_t> LeadingNumber(std::string_view stem) {
 } // namespace
 
 std::string PhraseFileName(std::uint8_t event) {
-    const std::string number = (event < 10 ? "0" : "") + std::to_string(event);
-    return number + " " + FileNameSafe(kEventNames.at(event)) + ".wav";
+    // Appended piece by piece: GCC 12's Release build takes "0" + string for an overlapping copy.
+    std::string name = event < 10 ? "0" : "";
+    name.append(std::to_string(event)).append(" ").append(FileNameSafe(kEventNames.at(event))).append(".wav");
+    return name;
 }
 
 std::optional<std::uint8_t> EventOfFileName(std::string_view fileName) {
