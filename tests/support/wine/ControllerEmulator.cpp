@@ -6,57 +6,77 @@
 #include "LineProtocol.h"
 #include "LineServerClient.h"
 
+// The Windows build's emulator: the same calls, served by a real emulator in the line server on the Linux
+// side; the code under test opens SlavePath(), a COM port that Wine maps to the emulator's pseudo-terminal.
 namespace emulator {
 
-ControllerEmulator::ControllerEmulator(const Options& options)
-    : server_(std::make_unique<LineServerClient>()), slavePath_(LineServerClient::ComPort()) {
-    server_->Ask("controller " + options.firmware + " " + std::to_string(options.memoryFill) + " " +
-                 (options.paced ? "1" : "0"));
+struct ControllerEmulator::Impl {
+    LineServerClient server;
+    std::string slavePath = LineServerClient::ComPort();
+};
+
+ControllerEmulator::ControllerEmulator(const Options& options) : impl_(std::make_unique<Impl>()) {
+    std::string command = "controller ";
+    command.append(options.firmware).append(" ").append(std::to_string(options.memoryFill));
+    command.append(options.paced ? " 1" : " 0");
+    impl_->server.Ask(command);
 }
 
 ControllerEmulator::~ControllerEmulator() = default;
 
+const std::string& ControllerEmulator::SlavePath() const {
+    return impl_->slavePath;
+}
+
 void ControllerEmulator::Stop() {
-    server_->Ask("stop");
+    impl_->server.Ask("stop");
 }
 
 void ControllerEmulator::ReadMemory(std::size_t offset, std::span<std::uint8_t> out) const {
     const std::vector<std::uint8_t> bytes = line_protocol::Unhex(
-        server_->AskBytes("memory " + std::to_string(offset) + " " + std::to_string(out.size())));
+        impl_->server.AskBytes("memory " + std::to_string(offset) + " " + std::to_string(out.size())));
     std::copy_n(bytes.begin(), std::min(bytes.size(), out.size()), out.begin());
 }
 
 void ControllerEmulator::WriteMemory(std::size_t offset, std::span<const std::uint8_t> bytes) {
-    server_->Ask("set-memory " + std::to_string(offset) + " " + line_protocol::Hex(bytes));
+    impl_->server.Ask("set-memory " + std::to_string(offset) + " " + line_protocol::Hex(bytes));
 }
 
 void ControllerEmulator::SetFirmware(std::string_view version) {
-    server_->Ask("firmware " + std::string(version));
+    impl_->server.Ask("firmware " + std::string(version));
 }
 
 void ControllerEmulator::SetPaced(bool paced) {
-    server_->Ask(paced ? "paced 1" : "paced 0");
+    impl_->server.Ask(paced ? "paced 1" : "paced 0");
+}
+
+void ControllerEmulator::Hold(Stage stage) {
+    impl_->server.Ask("hold " + std::to_string(static_cast<int>(stage)));
+}
+
+void ControllerEmulator::Release() {
+    impl_->server.Ask("release");
 }
 
 void ControllerEmulator::InjectFault(const Fault& fault) {
-    server_->Ask("fault " + std::to_string(static_cast<int>(fault.stage)) + " " +
-                 std::to_string(static_cast<int>(fault.kind)) + " " + std::to_string(fault.block) + " " +
-                 std::to_string(fault.attempt) + " " + std::to_string(fault.delayMs));
+    impl_->server.Ask("fault " + std::to_string(static_cast<int>(fault.stage)) + " " +
+                      std::to_string(static_cast<int>(fault.kind)) + " " + std::to_string(fault.block) + " " +
+                      std::to_string(fault.attempt) + " " + std::to_string(fault.delayMs));
 }
 
 void ControllerEmulator::ClearFaults() {
-    server_->Ask("clear-faults");
+    impl_->server.Ask("clear-faults");
 }
 
 Counters ControllerEmulator::Count() const {
-    std::istringstream in(server_->Ask("count"));
+    std::istringstream in(impl_->server.Ask("count"));
     Counters c;
     in >> c.identifications >> c.programmingCommands >> c.writeBlocks >> c.readBlocks;
     return c;
 }
 
 std::vector<int> ControllerEmulator::SpeedsSeen(Stage stage) const {
-    std::istringstream in(server_->Ask("speeds " + std::to_string(static_cast<int>(stage))));
+    std::istringstream in(impl_->server.Ask("speeds " + std::to_string(static_cast<int>(stage))));
     std::vector<int> speeds;
     for (int speed = 0; in >> speed;)
         speeds.push_back(speed);
@@ -64,7 +84,7 @@ std::vector<int> ControllerEmulator::SpeedsSeen(Stage stage) const {
 }
 
 std::vector<std::string> ControllerEmulator::Violations() const {
-    std::istringstream in(server_->Ask("violations"));
+    std::istringstream in(impl_->server.Ask("violations"));
     std::vector<std::string> violations;
     for (std::string hex; in >> hex;) {
         const std::vector<std::uint8_t> bytes = line_protocol::Unhex(hex);
@@ -74,7 +94,7 @@ std::vector<std::string> ControllerEmulator::Violations() const {
 }
 
 std::vector<std::uint8_t> ControllerEmulator::Transcript() const {
-    return line_protocol::Unhex(server_->AskBytes("transcript"));
+    return line_protocol::Unhex(impl_->server.AskBytes("transcript"));
 }
 
 } // namespace emulator

@@ -121,6 +121,12 @@ std::string Session::Run(std::istringstream& in) {
         fault.stage = static_cast<emulator::Stage>(stage);
         fault.kind = static_cast<emulator::FaultKind>(kind);
         Controller().InjectFault(fault);
+    } else if (word == "hold") {
+        int stage = 0;
+        in >> stage;
+        Controller().Hold(static_cast<emulator::Stage>(stage));
+    } else if (word == "release") {
+        Controller().Release();
     } else if (word == "clear-faults") {
         Controller().ClearFaults();
     } else if (word == "firmware") {
