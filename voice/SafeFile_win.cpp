@@ -1,7 +1,9 @@
 #include "SafeFile.h"
+#include "SaveTemporary.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cwctype>
 #include <string>
 #include <windows.h>
 
@@ -54,10 +56,54 @@ HANDLE CreateTemporary(const std::filesystem::path& target, std::wstring& tempor
     return INVALID_HANDLE_VALUE;
 }
 
-// A read-only file or a folder stays as it is, as a plain overwrite would leave it.
-bool MayReplace(DWORD attributes) {
-    return attributes == INVALID_FILE_ATTRIBUTES ||
-           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+// A name that CreateTemporary gives: the target's, the process, a counter, ".tmp".
+bool IsTemporaryName(const std::wstring& name) {
+    constexpr std::wstring_view suffix = L".tmp";
+    if (name.size() <= suffix.size() || !name.ends_with(suffix))
+        return false;
+    std::size_t end = name.size() - suffix.size();
+    for (int number = 0; number < 2; ++number) {
+        std::size_t start = end;
+        while (start > 0 && std::iswdigit(name[start - 1]))
+            --start;
+        if (start == end || start == 0 || name[start - 1] != L'.')
+            return false;
+        end = start - 1;
+    }
+    return end > 0;
+}
+
+// Why the last Win32 call failed, in the errno terms the save's messages know.
+std::error_code LastReason() {
+    switch (GetLastError()) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return std::make_error_code(std::errc::no_space_on_device);
+    case ERROR_ACCESS_DENIED:
+        return std::make_error_code(std::errc::permission_denied);
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    case ERROR_WRITE_PROTECT:
+        return std::make_error_code(std::errc::read_only_file_system);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return std::make_error_code(std::errc::device_or_resource_busy);
+    default:
+        return std::make_error_code(std::errc::io_error);
+    }
+}
+
+// A folder or a read-only file stays as it is, as a plain overwrite would leave it.
+std::error_code ReasonNotToReplace(DWORD attributes) {
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return {};
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return std::make_error_code(std::errc::is_a_directory);
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        return std::make_error_code(std::errc::permission_denied);
+    return {};
 }
 
 // The new file takes over the attributes of the one it replaces that a user sets (hidden, archive), then
@@ -75,34 +121,44 @@ bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, DW
 } // namespace
 
 bool WriteFileSafely(const std::filesystem::path& path,
-                     std::initializer_list<std::span<const std::uint8_t>> pieces) {
+                     std::initializer_list<std::span<const std::uint8_t>> pieces, std::error_code& reason) {
     const std::wstring target = path.wstring();
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (!MayReplace(attributes)) {
+    reason = ReasonNotToReplace(attributes);
+    if (reason)
         return false;
-    }
     std::wstring temporary;
     FileHandle file(CreateTemporary(path, temporary));
     if (!file.IsOpen()) {
+        reason = LastReason();
         return false;
     }
     bool ok = true;
-    for (const auto piece : pieces) {
+    for (const auto piece : pieces)
         ok = ok && WriteAll(file.Get(), piece);
-    }
     ok = ok && FlushFileBuffers(file.Get()) != 0;
-    ok = file.Close() && ok;
+    ok = ok && file.Close();
     ok = ok && MoveIntoPlace(temporary, target, attributes);
     if (!ok) {
+        reason = LastReason();
+        file.Close();
         DeleteFileW(temporary.c_str());
     }
     return ok;
 }
 
-// Windows says less about why: a failure is reported as an I/O error.
 bool WriteFileSafely(const std::filesystem::path& path,
-                     std::initializer_list<std::span<const std::uint8_t>> parts, std::error_code& reason) {
-    const bool ok = WriteFileSafely(path, parts);
-    reason = ok ? std::error_code() : std::make_error_code(std::errc::io_error);
-    return ok;
+                     std::initializer_list<std::span<const std::uint8_t>> parts) {
+    std::error_code ignored;
+    return WriteFileSafely(path, parts, ignored);
+}
+
+// A save still running holds its temporary file open without sharing, so deleting it fails and it stays.
+void RemoveInterruptedSaves(const std::filesystem::path& folder) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder.empty() ? "." : folder, error), end;
+         !error && entry != end; entry.increment(error)) {
+        if (IsTemporaryName(entry->path().filename().wstring()))
+            DeleteFileW(entry->path().wstring().c_str());
+    }
 }

@@ -27,6 +27,8 @@ std::string SaveErrorText(const std::error_code& reason) {
         return "папка не существует";
     case EISDIR:
         return "на месте файла папка";
+    case EBUSY:
+        return "файл открыт другой программой";
     case ELOOP:
         return "ссылка указывает сама на себя";
     case EIO:

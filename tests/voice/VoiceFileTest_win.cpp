@@ -1,4 +1,7 @@
 #include "VoiceFileFixture.h"
+#include "voice/SaveTemporary.h"
+
+#include <algorithm>
 
 #include <windows.h>
 
@@ -37,6 +40,24 @@ TEST_F(VoiceFileTest, SaveKeepsTheAttributesOfTheFileItReplaces) {
     EXPECT_EQ(ReadVoiceFile(path, *readBack, fullLayout), kVoiceFileOk);
     EXPECT_TRUE(*readBack == bank->image);
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"shared.vce"});
+}
+
+// What a crash left behind goes; a save still running (its file held open) and the user's own files stay.
+TEST_F(VoiceFileTest, OnlyAbandonedTemporaryFilesAreRemoved) {
+    std::vector<std::string> kept = {"notes.tmp", "a.vce.12.tmp", "a.vce.1.x.tmp", ".1.2.tmp",
+                                     "running.vce.3.4.tmp"};
+    for (const std::string& name : kept)
+        WriteAll(folder / name, {1});
+    WriteAll(folder / "default.vce.4242.7.tmp", {1});
+    const HANDLE running = CreateFileW((folder / kept.back()).c_str(), GENERIC_WRITE, 0, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(running, INVALID_HANDLE_VALUE);
+    RemoveInterruptedSaves(folder);
+    CloseHandle(running);
+    auto entries = FolderEntries();
+    std::sort(entries.begin(), entries.end());
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(entries, kept);
 }
 
 } // namespace
