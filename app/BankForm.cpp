@@ -3,6 +3,7 @@
 #include "DroppedFiles.h"
 #include "FormLayout.h"
 #include "SecondsText.h"
+#include "SettingsFile.h"
 #include "audio/Loudness.h"
 #include "voice/EventNames.h"
 
@@ -24,10 +25,6 @@
 namespace {
 
 const QString kGeometryKey = QStringLiteral("FormBank/geometry");
-
-QSettings ProgramSettings() {
-    return QSettings(QStringLiteral("voice-programmer"), QStringLiteral("voice-programmer"));
-}
 
 QIcon Icon(const char* name) {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
@@ -90,7 +87,7 @@ TFormBank::TFormBank(QWidget* parent) : QWidget(parent, Qt::Window) {
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_I), &TFormBank::OpenClicked);
 
     resize(640, 560);
-    restoreGeometry(ProgramSettings().value(kGeometryKey).toByteArray());
+    restoreGeometry(SettingsFile::ProgramSettings().value(kGeometryKey).toByteArray());
 }
 
 TFormBank::~TFormBank() = default;
@@ -167,7 +164,7 @@ int TFormBank::SelectedEvent() const {
 }
 
 void TFormBank::closeEvent(QCloseEvent* event) {
-    ProgramSettings().setValue(kGeometryKey, saveGeometry());
+    SettingsFile::ProgramSettings().setValue(kGeometryKey, saveGeometry());
     QWidget::closeEvent(event);
 }
 

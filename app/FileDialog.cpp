@@ -25,9 +25,7 @@ FileDialog::FileDialog(Kind kind, const QString& objectName, const QString& titl
                        const QString& defaultExt, QObject* parent)
     : QObject(parent), kind(kind), Title(title), Filter(filter), DefaultExt(defaultExt) {
     setObjectName(objectName);
-    const QString remembered = QSettings(SettingsFile::kProgramSettings, SettingsFile::kProgramSettings)
-                                   .value(SettingsKey(objectName))
-                                   .toString();
+    const QString remembered = SettingsFile::ProgramSettings().value(SettingsKey(objectName)).toString();
     InitialDir = !remembered.isEmpty() && QFileInfo(remembered).isDir() ? remembered : DocumentsFolder();
 }
 
@@ -38,7 +36,6 @@ bool FileDialog::Execute(QWidget* parent) {
     FileName = *chosen;
     // A chosen folder is where the next choice starts, not its parent.
     InitialDir = kind == Kind::Folder ? FileName : QFileInfo(FileName).absolutePath();
-    QSettings(SettingsFile::kProgramSettings, SettingsFile::kProgramSettings)
-        .setValue(SettingsKey(objectName()), InitialDir);
+    SettingsFile::ProgramSettings().setValue(SettingsKey(objectName()), InitialDir);
     return true;
 }

@@ -27,13 +27,9 @@ void TForm1::CreateUsedOnlyAction() {
     UsedOnly->setToolTip(
         QStringLiteral("Программировать, считывать и сравнивать только память, занятую сообщениями"));
     UsedOnly->setCheckable(true);
-    UsedOnly->setChecked(QSettings(SettingsFile::kProgramSettings, SettingsFile::kProgramSettings)
-                             .value(kUsedOnlyKey, false)
-                             .toBool());
-    connect(UsedOnly, &QAction::toggled, this, [](bool checked) {
-        QSettings(SettingsFile::kProgramSettings, SettingsFile::kProgramSettings)
-            .setValue(kUsedOnlyKey, checked);
-    });
+    UsedOnly->setChecked(SettingsFile::ProgramSettings().value(kUsedOnlyKey, false).toBool());
+    connect(UsedOnly, &QAction::toggled, this,
+            [](bool checked) { SettingsFile::ProgramSettings().setValue(kUsedOnlyKey, checked); });
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSettings>
 #include <QString>
 
 #include <cstdint>
@@ -14,8 +15,18 @@ namespace SettingsFile {
 
 inline const QString kFileName = QStringLiteral("kpq.cfg");
 // The program's own settings (~/.config/voice-programmer/, QSettings' organisation and application);
-// kFileName keeps the port alone.
+// kFileName keeps the port alone. On Windows an INI file under %APPDATA% rather than the registry: it
+// can be copied with the program, and pointed elsewhere by QSettings::setPath as on Linux.
 inline const QString kProgramSettings = QStringLiteral("voice-programmer");
+#ifdef _WIN32
+inline constexpr QSettings::Format kProgramSettingsFormat = QSettings::IniFormat;
+#else
+inline constexpr QSettings::Format kProgramSettingsFormat = QSettings::NativeFormat;
+#endif
+
+inline QSettings ProgramSettings() {
+    return QSettings(kProgramSettingsFormat, QSettings::UserScope, kProgramSettings, kProgramSettings);
+}
 
 inline constexpr std::size_t kRecordSize = 29;
 inline constexpr std::size_t kMaxNameSize = 255;

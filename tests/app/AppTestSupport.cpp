@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "app/SettingsFile.h"
 
 #include "voice/Checksum.h"
 
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -26,7 +28,15 @@ TemporaryHome::TemporaryHome() : home_(qgetenv("HOME")), configHome_(qgetenv("XD
     EXPECT_TRUE(QDir(dir_.path()).mkpath("Documents"));
     qputenv("HOME", dir_.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", FilePath(".config").toLocal8Bit());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, FilePath(".config"));
+    QSettings::setPath(SettingsFile::kProgramSettingsFormat, QSettings::UserScope, FilePath(".config"));
+}
+
+QString TemporaryHome::Documents() const {
+#ifdef _WIN32
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+#else
+    return FilePath("Documents");
+#endif
 }
 
 TemporaryHome::~TemporaryHome() {

@@ -18,6 +18,7 @@ public:
     TemporaryWorkingDirectory();
     ~TemporaryWorkingDirectory();
     QString FilePath(const QString& name) const { return dir_.filePath(name); }
+    QString Documents() const; // Windows keeps the user's own, wherever HOME points
 
 private:
     QTemporaryDir dir_;
@@ -31,6 +32,7 @@ public:
     TemporaryHome();
     ~TemporaryHome();
     QString FilePath(const QString& name) const { return dir_.filePath(name); }
+    QString Documents() const; // Windows keeps the user's own, wherever HOME points
 
 private:
     QTemporaryDir dir_;
