@@ -1,5 +1,7 @@
 #include "app/BankForm.h"
+#include "app/FilePath.h"
 #include "app/MainForm.h"
+
 #include "audio/Loudness.h"
 #include "link/ComSelect.h"
 
@@ -73,7 +75,7 @@ protected:
     }
 
     QString Wav(const QString& name, std::size_t samples) const {
-        wavtest::WriteFile(dir.FilePath(name).toStdString(), wavtest::CanonicalWav(wavtest::Signal(samples)));
+        wavtest::WriteFile(ToPath(dir.FilePath(name)), wavtest::CanonicalWav(wavtest::Signal(samples)));
         return dir.FilePath(name);
     }
     void DropOnRow(int row, const QStringList& files) {
@@ -162,7 +164,7 @@ TEST_F(BankFormTest, AFolderExportedAndImportedGivesTheSameBankAndASummary) {
     dialogs.ChooseNextFile(folder);
     form->FileExportFolder->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "Сохранено фраз: 2\nПапка: " + folder);
+    EXPECT_EQ(dialogs.messages[0].text, "Сохранено фраз: 2\nПапка: " + QDir::toNativeSeparators(folder));
     EXPECT_TRUE(QFileInfo::exists(folder + "/03 Тревога по входу 1.wav"));
     Wav("phrases/заставка.wav", 100);
 

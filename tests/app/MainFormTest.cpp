@@ -70,6 +70,9 @@ protected:
 
     QString Panel(int index) const { return form->StatusPanel(index)->text(); }
     QString Path(const char* name) const { return dir.FilePath(QString::fromUtf8(name)); }
+    QString Shown(const char* name) const {
+        return QDir::toNativeSeparators(Path(name));
+    } // as messages say it
     void PickEvent(int index) {
         form->ComboBoxEvents->setCurrentIndex(index);
         emit form->ComboBoxEvents->activated(index);
@@ -240,8 +243,8 @@ TEST_F(MainFormTest, ADamagedDefaultVceIsKeptAsideAndTheBankStartsEmpty) {
         EXPECT_EQ(Panel(0), "default.vce");
         EXPECT_EQ(ReadFileBytes(Path(c.aside)), c.bytes);
         ExpectOneWarning(kOpenCaption,
-                         "Файл голосовых сообщений «" + Path("default.vce") +
-                             "» повреждён и сохранён под именем «" + Path(c.aside) +
+                         "Файл голосовых сообщений «" + Shown("default.vce") +
+                             "» повреждён и сохранён под именем «" + Shown(c.aside) +
                              "».\nПрограмма начинает работу с пустой памятью голосовых сообщений.");
         Close();
         EXPECT_EQ(ReadFileBytes(Path("default.vce")), EmptyBankFile());
@@ -475,7 +478,7 @@ TEST_F(MainFormTest, WhenDefaultVceCannotBeWrittenTheCloseAsksWhatToDo) {
             dialogs.ChooseNextFile(Path("elsewhere.vce"));
         EXPECT_EQ(form->close(), c.closes);
         ExpectOneWarning(kSaveCaption,
-                         "Не удалось сохранить голосовые сообщения в файл «" + Path("default.vce") +
+                         "Не удалось сохранить голосовые сообщения в файл «" + Shown("default.vce") +
                              "»: на месте файла папка.\n\nСохранить голосовые сообщения в другой файл?",
                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         EXPECT_EQ(dialogs.fileDialogs.size(), c.answer == QMessageBox::Yes ? 1u : 0u);
@@ -525,10 +528,10 @@ TEST_F(WavImportTest, EachDialogOpensInTheDocumentsFolderThenWhereItsLastChoiceW
     Import(1, Wav("recordings/one.wav", wavtest::CanonicalWav(wavtest::Signal(10))));
     Import(2, Wav("recordings/two.wav", wavtest::CanonicalWav(wavtest::Signal(10))));
     ASSERT_EQ(dialogs.fileDialogs.size(), 2u);
-    EXPECT_EQ(dialogs.fileDialogs[0].initialDir, home.FilePath("Documents"));
+    EXPECT_EQ(dialogs.fileDialogs[0].initialDir, home.Documents());
     EXPECT_EQ(dialogs.fileDialogs[1].initialDir, Path("recordings"));
     form->FileOpen1->trigger(); // each dialog remembers its own folder
-    EXPECT_EQ(dialogs.fileDialogs[2].initialDir, home.FilePath("Documents"));
+    EXPECT_EQ(dialogs.fileDialogs[2].initialDir, home.Documents());
     form.reset();
     Start();
     Import(3, Wav("recordings/one.wav", wavtest::CanonicalWav(wavtest::Signal(10))));
@@ -777,7 +780,8 @@ TEST_F(EditingTest, AFailedBackgroundSaveWarnsOnceAndIsTriedAgainAtTheNextChange
     ASSERT_TRUE(failed.wait(10000));
     Import(6, wav);
     ASSERT_TRUE(failed.wait(10000));
-    ExpectOneWarning(kSaveCaption, "Не удалось сохранить голосовые сообщения в файл «" + Path("default.vce") +
+    ExpectOneWarning(kSaveCaption, "Не удалось сохранить голосовые сообщения в файл «" +
+                                       Shown("default.vce") +
                                        "»: на месте файла папка.\nПрограмма попробует ещё раз при "
                                        "следующем изменении и при закрытии.");
     ASSERT_TRUE(QDir().rmdir(Path("default.vce")));

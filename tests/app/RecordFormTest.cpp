@@ -335,6 +335,9 @@ TEST_F(RecordActionsTest, SpeakEmptyFillsWhatFitsAndSaysHowMany) {
 // A synthesiser that never answers: the window waits for it behind a progress dialog whose Cancel ends
 // it at once, and the bank stays as it was.
 TEST_F(RecordActionsTest, SpeakEmptyRunsBehindAProgressDialogThatCancelsAtOnce) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the synthesiser that never answers is a shell script; Windows speaks through SAPI";
+#endif
     QTemporaryDir fake;
     WriteFileBytes(fake.filePath("espeak-ng"), "#!/bin/sh\nexec sleep 600\n");
     QFile::setPermissions(fake.filePath("espeak-ng"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

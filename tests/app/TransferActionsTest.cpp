@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 #include "ProgressDialogUser.h"
 #include "app/MainForm.h"
+#include "app/SettingsFile.h"
 #include "app/SoundOutput.h"
 #include "app/TerminationSignals.h"
 #include "emulator/ControllerEmulator.h"
@@ -24,7 +25,9 @@
 #include <algorithm>
 #include <csignal>
 #include <memory>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 #include <vector>
 
 namespace {
@@ -280,6 +283,7 @@ TEST_F(TransferActions, ACloseRequestDuringATransferIsIgnored) {
     EXPECT_TRUE(user.clickedClose);
 }
 
+#ifndef _WIN32 // a logoff on Windows has its own test
 // A logout mid-transfer cancels it; the window closes, saving the bank, once the worker is done.
 TEST_F(TransferActions, ATerminationSignalDuringATransferCancelsItAndThenCloses) {
     controller.Hold(Stage::ReadBlock);
@@ -299,12 +303,13 @@ TEST_F(TransferActions, ATerminationSignalDuringATransferCancelsItAndThenCloses)
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(QFileInfo(dir.FilePath("default.vce")).size(), 539671);
 }
+#endif
 
 } // namespace
 
 TEST_F(TransferActions, UsedOnlyIsOffAtFirstRememberedAndProgramsOnlyTheUsedBlocks) {
     const QTemporaryDir config; // of this test alone: the others run at the same time
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
+    QSettings::setPath(SettingsFile::kProgramSettingsFormat, QSettings::UserScope, config.path());
     EXPECT_FALSE(TForm1().UsedOnly->isChecked());
     form.UsedOnly->trigger(); // as the user ticks it in the menu "Контроллер"
     EXPECT_TRUE(TForm1().UsedOnly->isChecked());
