@@ -161,7 +161,7 @@ TEST_F(ConversionTest, ReadingStopsOnceTheSamplesWantedAreCertain) {
 }
 
 TEST_F(ConversionTest, ARecordingTooShortForOneSampleAtItsRateGivesNone) {
-    wavtest::FmtFields fast;
+    WaveFormat fast;
     fast.samplesPerSecond = 1000000;
     fast.bytesPerSecond = 2000000;
     const fs::path path = folder_ / "fast.wav";
@@ -227,7 +227,7 @@ TEST_F(ConversionTest, ImportFollowsTheCapacityRulesOfAWavImport) {
     EXPECT_EQ(messages.kinds, std::vector{ImportMessageKind::CannotOpen});
 
     // Too short for one sample at 8000 Hz: nothing to load, and the slot stays.
-    wavtest::FmtFields fast;
+    WaveFormat fast;
     fast.samplesPerSecond = 1000000;
     fast.bytesPerSecond = 2000000;
     const fs::path tiny = folder_ / "tiny.wav";
