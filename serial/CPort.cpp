@@ -6,6 +6,7 @@
 
 #include "ComDevice.h"
 #include "ComThread.h"
+#include "StoreChanged.h"
 
 namespace {
 
@@ -104,10 +105,8 @@ void TCustomComPort::SetPort(const std::string& name) {
 
 template <typename T>
 void TCustomComPort::StoreLineSetting(T& field, T value) {
-    if (field == value)
-        return;
-    field = value;
-    ApplyDCB();
+    if (StoreChanged(field, value))
+        ApplyDCB();
 }
 
 void TCustomComPort::SetBaudRate(TBaudRate value) {
@@ -142,40 +141,22 @@ void TCustomComPort::SetEventThreadPriority(TThreadPriority value) {
 }
 
 void TCustomComPort::SetBuffer(const TComBuffer& value) {
-    buffer_.inputSize_ = value.inputSize_;
-    buffer_.outputSize_ = value.outputSize_;
+    buffer_.values_ = value.values_;
     ApplyBuffer();
 }
 
 void TCustomComPort::SetParity(const TComParity& value) {
-    parity_.bits_ = value.bits_;
-    parity_.check_ = value.check_;
-    parity_.replace_ = value.replace_;
-    parity_.replaceChar_ = value.replaceChar_;
+    parity_.values_ = value.values_;
     ApplyDCB();
 }
 
 void TCustomComPort::SetTimeouts(const TComTimeouts& value) {
-    timeouts_.readInterval_ = value.readInterval_;
-    timeouts_.readTotalMultiplier_ = value.readTotalMultiplier_;
-    timeouts_.readTotalConstant_ = value.readTotalConstant_;
-    timeouts_.writeTotalMultiplier_ = value.writeTotalMultiplier_;
-    timeouts_.writeTotalConstant_ = value.writeTotalConstant_;
+    timeouts_.values_ = value.values_;
     ApplyTimeouts();
 }
 
 void TCustomComPort::SetFlowControl(const TComFlowControl& value) {
-    TComFlowControl& f = flowControl_;
-    f.outCTSFlow_ = value.outCTSFlow_;
-    f.outDSRFlow_ = value.outDSRFlow_;
-    f.controlDTR_ = value.controlDTR_;
-    f.controlRTS_ = value.controlRTS_;
-    f.xonXoffOut_ = value.xonXoffOut_;
-    f.xonXoffIn_ = value.xonXoffIn_;
-    f.dsrSensitivity_ = value.dsrSensitivity_;
-    f.txContinueOnXoff_ = value.txContinueOnXoff_;
-    f.xonChar_ = value.xonChar_;
-    f.xoffChar_ = value.xoffChar_;
+    flowControl_.values_ = value.values_;
     ApplyDCB();
 }
 
@@ -220,21 +201,9 @@ ComLineSettings TCustomComPort::LineSettings() const {
     line.bitsPerSecond = baudRate_ == brCustom ? customBaudRate_ : BaudRateToInt(baudRate_);
     line.dataBits = dataBits_;
     line.stopBits = stopBits_;
-    line.parity = parity_.Bits();
-    line.parityCheck = parity_.Check();
-    line.parityReplace = parity_.Replace();
-    line.replaceChar = parity_.ReplaceChar();
+    line.parity = parity_.values_;
     line.discardNull = discardNull_;
-    line.outCTSFlow = flowControl_.OutCTSFlow();
-    line.outDSRFlow = flowControl_.OutDSRFlow();
-    line.dsrSensitivity = flowControl_.DSRSensitivity();
-    line.controlDTR = flowControl_.ControlDTR();
-    line.controlRTS = flowControl_.ControlRTS();
-    line.xonXoffOut = flowControl_.XonXoffOut();
-    line.xonXoffIn = flowControl_.XonXoffIn();
-    line.txContinueOnXoff = flowControl_.TxContinueOnXoff();
-    line.xonChar = flowControl_.XonChar();
-    line.xoffChar = flowControl_.XoffChar();
+    line.flow = flowControl_.values_;
     line.eventChar = eventChar_;
     line.xonXoffLimit = buffer_.InputSize() / 4;
     return line;

@@ -102,6 +102,27 @@ bool ComDeviceMissing(std::int32_t osErrorCode);
 
 class TCustomComPort;
 
+// The values of the parity and flow-control groups: what the settings objects keep and the device applies.
+struct ComParityValues {
+    TParityBits bits = prNone;
+    bool check = false;
+    bool replace = false;
+    char replaceChar = 0;
+};
+
+struct ComFlowValues {
+    bool outCTSFlow = false;
+    bool outDSRFlow = false;
+    TDTRFlowControl controlDTR = dtrDisable;
+    TRTSFlowControl controlRTS = rtsDisable;
+    bool xonXoffOut = false;
+    bool xonXoffIn = false;
+    bool dsrSensitivity = false;
+    bool txContinueOnXoff = false;
+    char xonChar = 17;
+    char xoffChar = 19;
+};
+
 // The four settings objects below belong to a port (or to nobody, as a value to assign from).
 // Each setter stores a value that differs from the current one and then has the port re-apply
 // the object's group. A copy carries the values only, never the port.
@@ -109,35 +130,38 @@ class TCustomComPort;
 class TComBuffer {
 public:
     TComBuffer() = default;
-    TComBuffer(const TComBuffer& other) : inputSize_(other.inputSize_), outputSize_(other.outputSize_) {}
+    TComBuffer(const TComBuffer& other) : values_(other.values_) {}
     TComBuffer& operator=(const TComBuffer&) = delete;
 
-    std::int32_t InputSize() const { return inputSize_; }
-    std::int32_t OutputSize() const { return outputSize_; }
+    std::int32_t InputSize() const { return values_.inputSize; }
+    std::int32_t OutputSize() const { return values_.outputSize; }
     void SetInputSize(std::int32_t value);
     void SetOutputSize(std::int32_t value);
 
 private:
     friend class TCustomComPort;
+    struct Values {
+        std::int32_t inputSize = 1024;
+        std::int32_t outputSize = 1024;
+    };
     explicit TComBuffer(TCustomComPort* port) : port_(port) {}
-    void Changed();
+    void Store(std::int32_t& field, std::int32_t value);
 
     TCustomComPort* port_ = nullptr;
-    std::int32_t inputSize_ = 1024;
-    std::int32_t outputSize_ = 1024;
+    Values values_;
 };
 
 class TComTimeouts {
 public:
     TComTimeouts() = default;
-    TComTimeouts(const TComTimeouts& other);
+    TComTimeouts(const TComTimeouts& other) : values_(other.values_) {}
     TComTimeouts& operator=(const TComTimeouts&) = delete;
 
-    std::int32_t ReadInterval() const { return readInterval_; }
-    std::int32_t ReadTotalMultiplier() const { return readTotalMultiplier_; }
-    std::int32_t ReadTotalConstant() const { return readTotalConstant_; }
-    std::int32_t WriteTotalMultiplier() const { return writeTotalMultiplier_; }
-    std::int32_t WriteTotalConstant() const { return writeTotalConstant_; }
+    std::int32_t ReadInterval() const { return values_.readInterval; }
+    std::int32_t ReadTotalMultiplier() const { return values_.readTotalMultiplier; }
+    std::int32_t ReadTotalConstant() const { return values_.readTotalConstant; }
+    std::int32_t WriteTotalMultiplier() const { return values_.writeTotalMultiplier; }
+    std::int32_t WriteTotalConstant() const { return values_.writeTotalConstant; }
     void SetReadInterval(std::int32_t value);
     void SetReadTotalMultiplier(std::int32_t value);
     void SetReadTotalConstant(std::int32_t value);
@@ -146,27 +170,30 @@ public:
 
 private:
     friend class TCustomComPort;
+    struct Values {
+        std::int32_t readInterval = -1;
+        std::int32_t readTotalMultiplier = 0;
+        std::int32_t readTotalConstant = 0;
+        std::int32_t writeTotalMultiplier = 100;
+        std::int32_t writeTotalConstant = 1000;
+    };
     explicit TComTimeouts(TCustomComPort* port) : port_(port) {}
     void Store(std::int32_t& field, std::int32_t value);
 
     TCustomComPort* port_ = nullptr;
-    std::int32_t readInterval_ = -1;
-    std::int32_t readTotalMultiplier_ = 0;
-    std::int32_t readTotalConstant_ = 0;
-    std::int32_t writeTotalMultiplier_ = 100;
-    std::int32_t writeTotalConstant_ = 1000;
+    Values values_;
 };
 
 class TComParity {
 public:
     TComParity() = default;
-    TComParity(const TComParity& other);
+    TComParity(const TComParity& other) : values_(other.values_) {}
     TComParity& operator=(const TComParity&) = delete;
 
-    TParityBits Bits() const { return bits_; }
-    bool Check() const { return check_; }
-    bool Replace() const { return replace_; }
-    char ReplaceChar() const { return replaceChar_; }
+    TParityBits Bits() const { return values_.bits; }
+    bool Check() const { return values_.check; }
+    bool Replace() const { return values_.replace; }
+    char ReplaceChar() const { return values_.replaceChar; }
     void SetBits(TParityBits value);
     void SetCheck(bool value);
     void SetReplace(bool value);
@@ -175,31 +202,29 @@ public:
 private:
     friend class TCustomComPort;
     explicit TComParity(TCustomComPort* port) : port_(port) {}
-    void Changed();
+    template <typename T>
+    void Store(T& field, T value);
 
     TCustomComPort* port_ = nullptr;
-    TParityBits bits_ = prNone;
-    bool check_ = false;
-    bool replace_ = false;
-    char replaceChar_ = 0;
+    ComParityValues values_;
 };
 
 class TComFlowControl {
 public:
     TComFlowControl() = default;
-    TComFlowControl(const TComFlowControl& other);
+    TComFlowControl(const TComFlowControl& other) : values_(other.values_) {}
     TComFlowControl& operator=(const TComFlowControl&) = delete;
 
-    bool OutCTSFlow() const { return outCTSFlow_; }
-    bool OutDSRFlow() const { return outDSRFlow_; }
-    TDTRFlowControl ControlDTR() const { return controlDTR_; }
-    TRTSFlowControl ControlRTS() const { return controlRTS_; }
-    bool XonXoffOut() const { return xonXoffOut_; }
-    bool XonXoffIn() const { return xonXoffIn_; }
-    bool DSRSensitivity() const { return dsrSensitivity_; }
-    bool TxContinueOnXoff() const { return txContinueOnXoff_; }
-    char XonChar() const { return xonChar_; }
-    char XoffChar() const { return xoffChar_; }
+    bool OutCTSFlow() const { return values_.outCTSFlow; }
+    bool OutDSRFlow() const { return values_.outDSRFlow; }
+    TDTRFlowControl ControlDTR() const { return values_.controlDTR; }
+    TRTSFlowControl ControlRTS() const { return values_.controlRTS; }
+    bool XonXoffOut() const { return values_.xonXoffOut; }
+    bool XonXoffIn() const { return values_.xonXoffIn; }
+    bool DSRSensitivity() const { return values_.dsrSensitivity; }
+    bool TxContinueOnXoff() const { return values_.txContinueOnXoff; }
+    char XonChar() const { return values_.xonChar; }
+    char XoffChar() const { return values_.xoffChar; }
     // The summary of the fields above; writing it (anything but fcCustom) always re-applies.
     TFlowControl FlowControl() const;
 
@@ -223,16 +248,7 @@ private:
     void Store(T& field, T value);
 
     TCustomComPort* port_ = nullptr;
-    bool outCTSFlow_ = false;
-    bool outDSRFlow_ = false;
-    TDTRFlowControl controlDTR_ = dtrDisable;
-    TRTSFlowControl controlRTS_ = rtsDisable;
-    bool xonXoffOut_ = false;
-    bool xonXoffIn_ = false;
-    bool dsrSensitivity_ = false;
-    bool txContinueOnXoff_ = false;
-    char xonChar_ = 17;
-    char xoffChar_ = 19;
+    ComFlowValues values_;
 };
 
 // Told when a port is destroyed, so that a control bound to the port can let go of it in time.

@@ -17,21 +17,9 @@ struct ComLineSettings {
     std::int32_t bitsPerSecond = 9600;
     TDataBits dataBits = dbEight;
     TStopBits stopBits = sbOneStopBit;
-    TParityBits parity = prNone;
-    bool parityCheck = false;
-    bool parityReplace = false;
-    char replaceChar = 0;
+    ComParityValues parity;
     bool discardNull = false;
-    bool outCTSFlow = false;
-    bool outDSRFlow = false;
-    bool dsrSensitivity = false;
-    TDTRFlowControl controlDTR = dtrDisable;
-    TRTSFlowControl controlRTS = rtsDisable;
-    bool xonXoffOut = false;
-    bool xonXoffIn = false;
-    bool txContinueOnXoff = false;
-    char xonChar = 17;
-    char xoffChar = 19;
+    ComFlowValues flow;
     char eventChar = 0;
     std::int32_t xonXoffLimit = 256; // bytes: the input queue size / 4
 };
