@@ -6,7 +6,6 @@
 
 #include "ComDevice.h"
 #include "ComThread.h"
-#include "StoreChanged.h"
 
 namespace {
 
@@ -141,23 +140,19 @@ void TCustomComPort::SetEventThreadPriority(TThreadPriority value) {
 }
 
 void TCustomComPort::SetBuffer(const TComBuffer& value) {
-    buffer_.values_ = value.values_;
-    ApplyBuffer();
+    buffer_.Assign(value);
 }
 
 void TCustomComPort::SetParity(const TComParity& value) {
-    parity_.values_ = value.values_;
-    ApplyDCB();
+    parity_.Assign(value);
 }
 
 void TCustomComPort::SetTimeouts(const TComTimeouts& value) {
-    timeouts_.values_ = value.values_;
-    ApplyTimeouts();
+    timeouts_.Assign(value);
 }
 
 void TCustomComPort::SetFlowControl(const TComFlowControl& value) {
-    flowControl_.values_ = value.values_;
-    ApplyDCB();
+    flowControl_.Assign(value);
 }
 
 void TCustomComPort::BeginUpdate() {
@@ -187,13 +182,13 @@ void TCustomComPort::ApplyDCB() {
 
 void TCustomComPort::ApplyTimeouts() {
     if (CanApply())
-        device_->ApplyTimeouts(TimeoutValues());
+        device_->ApplyTimeouts(timeouts_.values_);
 }
 
 void TCustomComPort::SetupComPort() {
     device_->ApplyBuffer(buffer_.InputSize(), buffer_.OutputSize());
     device_->ApplyLine(LineSettings());
-    device_->ApplyTimeouts(TimeoutValues());
+    device_->ApplyTimeouts(timeouts_.values_);
 }
 
 ComLineSettings TCustomComPort::LineSettings() const {
@@ -207,15 +202,6 @@ ComLineSettings TCustomComPort::LineSettings() const {
     line.eventChar = eventChar_;
     line.xonXoffLimit = buffer_.InputSize() / 4;
     return line;
-}
-
-ComTimeoutValues TCustomComPort::TimeoutValues() const {
-    // The device keeps them as unsigned 32-bit values: -1 is the largest.
-    const TComTimeouts& t = timeouts_;
-    return {static_cast<std::uint32_t>(t.ReadInterval()), static_cast<std::uint32_t>(t.ReadTotalMultiplier()),
-            static_cast<std::uint32_t>(t.ReadTotalConstant()),
-            static_cast<std::uint32_t>(t.WriteTotalMultiplier()),
-            static_cast<std::uint32_t>(t.WriteTotalConstant())};
 }
 
 void TCustomComPort::ClearBuffer(bool input, bool output) {

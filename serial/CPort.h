@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "StoreChanged.h"
+
 // Ordinals are fixed: callers pass them as numbers (the transfer code passes 6 and 13).
 enum TBaudRate {
     brCustom,
@@ -102,7 +104,21 @@ bool ComDeviceMissing(std::int32_t osErrorCode);
 
 class TCustomComPort;
 
-// The values of the parity and flow-control groups: what the settings objects keep and the device applies.
+// The values of the settings groups: what the settings objects keep and the device applies.
+struct ComBufferValues {
+    std::int32_t inputSize = 1024;
+    std::int32_t outputSize = 1024;
+};
+
+// The five time-outs in milliseconds, as the device keeps them: all bits set is the largest value.
+struct ComTimeoutValues {
+    std::uint32_t readInterval = 0xFFFFFFFF;
+    std::uint32_t readTotalMultiplier = 0;
+    std::uint32_t readTotalConstant = 0;
+    std::uint32_t writeTotalMultiplier = 100;
+    std::uint32_t writeTotalConstant = 1000;
+};
+
 struct ComParityValues {
     TParityBits bits = prNone;
     bool check = false;
@@ -125,13 +141,37 @@ struct ComFlowValues {
 
 // The four settings objects below belong to a port (or to nobody, as a value to assign from).
 // Each setter stores a value that differs from the current one and then has the port re-apply
-// the object's group. A copy carries the values only, never the port.
+// the object's group (the group's Changed). A copy carries the values only, never the port.
+template <typename Group, typename Values>
+class TComSettings {
+public:
+    TComSettings(const TComSettings& other) : values_(other.values_) {}
+    TComSettings& operator=(const TComSettings&) = delete;
 
-class TComBuffer {
+protected:
+    TComSettings() = default;
+    explicit TComSettings(TCustomComPort* port) : port_(port) {}
+    ~TComSettings() = default;
+
+    // Takes every value of `other`, re-applying the group once.
+    void Assign(const TComSettings& other) {
+        values_ = other.values_;
+        static_cast<Group*>(this)->Changed();
+    }
+
+    template <typename T>
+    void Store(T& field, T value) {
+        if (StoreChanged(field, value))
+            static_cast<Group*>(this)->Changed();
+    }
+
+    TCustomComPort* port_ = nullptr;
+    Values values_;
+};
+
+class TComBuffer : public TComSettings<TComBuffer, ComBufferValues> {
 public:
     TComBuffer() = default;
-    TComBuffer(const TComBuffer& other) : values_(other.values_) {}
-    TComBuffer& operator=(const TComBuffer&) = delete;
 
     std::int32_t InputSize() const { return values_.inputSize; }
     std::int32_t OutputSize() const { return values_.outputSize; }
@@ -140,28 +180,26 @@ public:
 
 private:
     friend class TCustomComPort;
-    struct Values {
-        std::int32_t inputSize = 1024;
-        std::int32_t outputSize = 1024;
-    };
-    explicit TComBuffer(TCustomComPort* port) : port_(port) {}
-    void Store(std::int32_t& field, std::int32_t value);
-
-    TCustomComPort* port_ = nullptr;
-    Values values_;
+    friend TComSettings;
+    explicit TComBuffer(TCustomComPort* port) : TComSettings(port) {}
+    void StoreSize(std::int32_t& field, std::int32_t value);
+    void Changed();
 };
 
-class TComTimeouts {
+// The time-outs in milliseconds; -1 is the largest.
+class TComTimeouts : public TComSettings<TComTimeouts, ComTimeoutValues> {
 public:
     TComTimeouts() = default;
-    TComTimeouts(const TComTimeouts& other) : values_(other.values_) {}
-    TComTimeouts& operator=(const TComTimeouts&) = delete;
 
-    std::int32_t ReadInterval() const { return values_.readInterval; }
-    std::int32_t ReadTotalMultiplier() const { return values_.readTotalMultiplier; }
-    std::int32_t ReadTotalConstant() const { return values_.readTotalConstant; }
-    std::int32_t WriteTotalMultiplier() const { return values_.writeTotalMultiplier; }
-    std::int32_t WriteTotalConstant() const { return values_.writeTotalConstant; }
+    std::int32_t ReadInterval() const { return static_cast<std::int32_t>(values_.readInterval); }
+    std::int32_t ReadTotalMultiplier() const {
+        return static_cast<std::int32_t>(values_.readTotalMultiplier);
+    }
+    std::int32_t ReadTotalConstant() const { return static_cast<std::int32_t>(values_.readTotalConstant); }
+    std::int32_t WriteTotalMultiplier() const {
+        return static_cast<std::int32_t>(values_.writeTotalMultiplier);
+    }
+    std::int32_t WriteTotalConstant() const { return static_cast<std::int32_t>(values_.writeTotalConstant); }
     void SetReadInterval(std::int32_t value);
     void SetReadTotalMultiplier(std::int32_t value);
     void SetReadTotalConstant(std::int32_t value);
@@ -170,25 +208,14 @@ public:
 
 private:
     friend class TCustomComPort;
-    struct Values {
-        std::int32_t readInterval = -1;
-        std::int32_t readTotalMultiplier = 0;
-        std::int32_t readTotalConstant = 0;
-        std::int32_t writeTotalMultiplier = 100;
-        std::int32_t writeTotalConstant = 1000;
-    };
-    explicit TComTimeouts(TCustomComPort* port) : port_(port) {}
-    void Store(std::int32_t& field, std::int32_t value);
-
-    TCustomComPort* port_ = nullptr;
-    Values values_;
+    friend TComSettings;
+    explicit TComTimeouts(TCustomComPort* port) : TComSettings(port) {}
+    void Changed();
 };
 
-class TComParity {
+class TComParity : public TComSettings<TComParity, ComParityValues> {
 public:
     TComParity() = default;
-    TComParity(const TComParity& other) : values_(other.values_) {}
-    TComParity& operator=(const TComParity&) = delete;
 
     TParityBits Bits() const { return values_.bits; }
     bool Check() const { return values_.check; }
@@ -201,19 +228,14 @@ public:
 
 private:
     friend class TCustomComPort;
-    explicit TComParity(TCustomComPort* port) : port_(port) {}
-    template <typename T>
-    void Store(T& field, T value);
-
-    TCustomComPort* port_ = nullptr;
-    ComParityValues values_;
+    friend TComSettings;
+    explicit TComParity(TCustomComPort* port) : TComSettings(port) {}
+    void Changed();
 };
 
-class TComFlowControl {
+class TComFlowControl : public TComSettings<TComFlowControl, ComFlowValues> {
 public:
     TComFlowControl() = default;
-    TComFlowControl(const TComFlowControl& other) : values_(other.values_) {}
-    TComFlowControl& operator=(const TComFlowControl&) = delete;
 
     bool OutCTSFlow() const { return values_.outCTSFlow; }
     bool OutDSRFlow() const { return values_.outDSRFlow; }
@@ -242,13 +264,9 @@ public:
 
 private:
     friend class TCustomComPort;
-    explicit TComFlowControl(TCustomComPort* port) : port_(port) {}
+    friend TComSettings;
+    explicit TComFlowControl(TCustomComPort* port) : TComSettings(port) {}
     void Changed();
-    template <typename T>
-    void Store(T& field, T value);
-
-    TCustomComPort* port_ = nullptr;
-    ComFlowValues values_;
 };
 
 // Told when a port is destroyed, so that a control bound to the port can let go of it in time.
@@ -263,7 +281,6 @@ protected:
 class ComDevice;
 class TComThread;
 struct ComLineSettings;
-struct ComTimeoutValues;
 
 class TCustomComPort {
 public:
@@ -351,7 +368,6 @@ private:
     void ApplyTimeouts();
     void SetupComPort();
     ComLineSettings LineSettings() const;
-    ComTimeoutValues TimeoutValues() const;
     void ReadModemStatus();
     template <typename T>
     void StoreLineSetting(T& field, T value);

@@ -24,15 +24,6 @@ struct ComLineSettings {
     std::int32_t xonXoffLimit = 256; // bytes: the input queue size / 4
 };
 
-// The five time-outs in milliseconds, as the device keeps them: all bits set is the largest value.
-struct ComTimeoutValues {
-    std::uint32_t readInterval = 0xFFFFFFFF;
-    std::uint32_t readTotalMultiplier = 0;
-    std::uint32_t readTotalConstant = 0;
-    std::uint32_t writeTotalMultiplier = 100;
-    std::uint32_t writeTotalConstant = 1000;
-};
-
 // The modem status lines; a device without them reads them as off.
 struct ComModemLines {
     bool cts = false;

@@ -1,47 +1,49 @@
 // The port's settings objects: store a changed value, then have the port re-apply the group.
 
 #include "CPort.h"
-#include "StoreChanged.h"
 
 // The device takes even sizes only.
-void TComBuffer::Store(std::int32_t& field, std::int32_t value) {
+void TComBuffer::StoreSize(std::int32_t& field, std::int32_t value) {
     if (value > 0 && value % 2 == 1)
         --value;
-    if (StoreChanged(field, value) && port_)
-        port_->ApplyBuffer();
+    Store(field, value);
 }
 
 void TComBuffer::SetInputSize(std::int32_t value) {
-    Store(values_.inputSize, value);
+    StoreSize(values_.inputSize, value);
 }
 void TComBuffer::SetOutputSize(std::int32_t value) {
-    Store(values_.outputSize, value);
+    StoreSize(values_.outputSize, value);
 }
 
-void TComTimeouts::Store(std::int32_t& field, std::int32_t value) {
-    if (StoreChanged(field, value) && port_)
-        port_->ApplyTimeouts();
+void TComBuffer::Changed() {
+    if (port_)
+        port_->ApplyBuffer();
 }
 
 void TComTimeouts::SetReadInterval(std::int32_t value) {
-    Store(values_.readInterval, value);
+    Store(values_.readInterval, static_cast<std::uint32_t>(value));
 }
 void TComTimeouts::SetReadTotalMultiplier(std::int32_t value) {
-    Store(values_.readTotalMultiplier, value);
+    Store(values_.readTotalMultiplier, static_cast<std::uint32_t>(value));
 }
 void TComTimeouts::SetReadTotalConstant(std::int32_t value) {
-    Store(values_.readTotalConstant, value);
+    Store(values_.readTotalConstant, static_cast<std::uint32_t>(value));
 }
 void TComTimeouts::SetWriteTotalMultiplier(std::int32_t value) {
-    Store(values_.writeTotalMultiplier, value);
+    Store(values_.writeTotalMultiplier, static_cast<std::uint32_t>(value));
 }
 void TComTimeouts::SetWriteTotalConstant(std::int32_t value) {
-    Store(values_.writeTotalConstant, value);
+    Store(values_.writeTotalConstant, static_cast<std::uint32_t>(value));
 }
 
-template <typename T>
-void TComParity::Store(T& field, T value) {
-    if (StoreChanged(field, value) && port_)
+void TComTimeouts::Changed() {
+    if (port_)
+        port_->ApplyTimeouts();
+}
+
+void TComParity::Changed() {
+    if (port_)
         port_->ApplyDCB();
 }
 
@@ -61,12 +63,6 @@ void TComParity::SetReplaceChar(char value) {
 void TComFlowControl::Changed() {
     if (port_)
         port_->ApplyDCB();
-}
-
-template <typename T>
-void TComFlowControl::Store(T& field, T value) {
-    if (StoreChanged(field, value))
-        Changed();
 }
 
 void TComFlowControl::SetOutCTSFlow(bool value) {
