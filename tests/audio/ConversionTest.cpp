@@ -117,9 +117,9 @@ TEST_F(ConversionTest, EveryFormatArrivesAsOneSecondAtItsLevel) {
             SoundFile file(path);
             ASSERT_TRUE(file.IsOpen());
             EXPECT_EQ(DescribeSound(file.Info()), c.description);
-            EXPECT_FALSE(IsAacOrM4a(
-                std::unique_ptr<std::FILE, int (*)(std::FILE*)>(std::fopen(path.string().c_str(), "rb"), &std::fclose)
-                    .get()));
+            EXPECT_FALSE(IsAacOrM4a(std::unique_ptr<std::FILE, int (*)(std::FILE*)>(
+                                        std::fopen(path.string().c_str(), "rb"), &std::fclose)
+                                        .get()));
         }
         const std::vector<std::int16_t> samples = Convert(path);
         EXPECT_NEAR(double(samples.size()), 8000, 400); // lossy coders add their priming
