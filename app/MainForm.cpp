@@ -521,10 +521,14 @@ bool TForm1::ChangesSavedOrGivenUp() {
         return true;
     const QString text =
         QStringLiteral("Сохранить изменения в файле «%1»?").arg(QFileInfo(StatusPanel(0)->text()).fileName());
-    switch (Dialogs::Current().Message(this, QMessageBox::Warning, kOpenVoiceFileCaption, text,
+    return SavedOrGivenUp(kOpenVoiceFileCaption, text, &TForm1::SaveVoiceFile);
+}
+
+bool TForm1::SavedOrGivenUp(const QString& caption, const QString& question, bool (TForm1::*save)()) {
+    switch (Dialogs::Current().Message(this, QMessageBox::Warning, caption, question,
                                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
     case QMessageBox::Yes:
-        return SaveVoiceFile();
+        return (this->*save)();
     case QMessageBox::No:
         return true;
     default:

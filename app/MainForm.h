@@ -164,6 +164,8 @@ private:
     bool SaveVoiceFileAs();
     bool SaveVoiceFile();
     bool ChangesSavedOrGivenUp();
+    // Да saves with `save`, Нет goes on without saving; Отмена (or closing the box) stops: false.
+    bool SavedOrGivenUp(const QString& caption, const QString& question, bool (TForm1::*save)());
     void ShowIncompleteBank(bool incomplete);
     std::uint8_t SelectedSlot() const;
     void ShowFileName(const QString& name); // in status panel 0

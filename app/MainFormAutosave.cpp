@@ -104,13 +104,5 @@ bool TForm1::SaveAutosave() {
     const QString text = QStringLiteral("Не удалось сохранить голосовые сообщения в файл «%1»: %2.\n\n"
                                         "Сохранить голосовые сообщения в другой файл?")
                              .arg(QDir::toNativeSeparators(path), FileErrorText(reason));
-    switch (Dialogs::Current().Message(this, QMessageBox::Warning, kSaveVoiceFileCaption, text,
-                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
-    case QMessageBox::Yes:
-        return SaveVoiceFileAs();
-    case QMessageBox::No:
-        return true;
-    default:
-        return false;
-    }
+    return SavedOrGivenUp(kSaveVoiceFileCaption, text, &TForm1::SaveVoiceFileAs);
 }

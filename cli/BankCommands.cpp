@@ -28,15 +28,6 @@ public:
     std::vector<std::string> errors;
 };
 
-int Fail(const CommandLine& line, const std::string& file, const std::string& message) {
-    PrintError(file + ": " + message);
-    if (line.json) {
-        JsonWriter json(std::cout);
-        WriteFailure(json, line.command, message, file);
-    }
-    return kExitFailed;
-}
-
 // " 7   2,5 Сек.  Тревога по входу 5"
 void PrintEvent(const VoiceBank& bank, std::uint8_t event) {
     char number[8];

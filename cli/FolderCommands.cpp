@@ -34,15 +34,6 @@ struct Skipped {
     std::string reason;
 };
 
-int Failed(const CommandLine& line, const std::string& what, const std::string& message) {
-    PrintError(what + ": " + message);
-    if (line.json) {
-        JsonWriter json(std::cout);
-        WriteFailure(json, line.command, message);
-    }
-    return kExitFailed;
-}
-
 int Report(const CommandLine& line, const VoiceBank& bank, int done, const std::vector<Skipped>& skipped) {
     if (!line.json) {
         const char* what = line.command == "export-folder" ? "Сохранено фраз: "
@@ -72,11 +63,11 @@ int RunImportFolder(const CommandLine& line) {
     auto bank = std::make_unique<VoiceBank>();
     HeldBank held;
     if (const std::string message = held.Load(file, *bank, true); !message.empty())
-        return Failed(line, file, message);
+        return Fail(line, file, message, false);
     const std::filesystem::path folder = PathOf(line.arguments[1]);
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error))
-        return Failed(line, line.arguments[1], "папка не найдена");
+        return Fail(line, line.arguments[1], "папка не найдена", false);
     const FolderPlan plan = PlanFolder(folder);
     std::vector<Skipped> skipped;
     for (const auto& unmatched : plan.unmatched)
@@ -95,7 +86,7 @@ int RunImportFolder(const CommandLine& line) {
             skipped.push_back({Utf8(phrase.file.filename()), said.last});
     }
     if (const std::string message = held.Save(*bank); !message.empty())
-        return Failed(line, file, message);
+        return Fail(line, file, message, false);
     return Report(line, *bank, loaded, skipped);
 }
 
@@ -103,7 +94,7 @@ int RunExportFolder(const CommandLine& line) {
     const std::string& file = line.arguments[0];
     auto bank = std::make_unique<VoiceBank>();
     if (const std::string message = LoadBank(file, *bank); !message.empty())
-        return Failed(line, file, message);
+        return Fail(line, file, message, false);
     // The folder is made where it is missing, as a save to a new file makes the file.
     std::error_code error;
     std::filesystem::create_directories(PathOf(line.arguments[1]), error);
@@ -119,10 +110,10 @@ int RunLevel(const CommandLine& line) {
     auto bank = std::make_unique<VoiceBank>();
     HeldBank held;
     if (const std::string message = held.Load(file, *bank, false); !message.empty())
-        return Failed(line, file, message);
+        return Fail(line, file, message, false);
     LevelBank(*bank);
     if (const std::string message = held.Save(*bank); !message.empty())
-        return Failed(line, file, message);
+        return Fail(line, file, message, false);
     int phrases = 0;
     for (std::uint8_t event = 0; event < kEventSlotCount; ++event)
         phrases += bank->Slot(event).count > 0;

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "CommandLine.h"
 #include "Json.h"
 #include "voice/EventNames.h"
 #include "voice/Seconds.h"
@@ -36,6 +37,15 @@ void WriteFailure(JsonWriter& json, std::string_view command, std::string_view m
     if (!file.empty())
         json.Key("file").String(file);
     json.Key("error").String(message).EndObject();
+}
+
+int Fail(const CommandLine& line, const std::string& what, const std::string& message, bool namedInJson) {
+    PrintError(what + ": " + message);
+    if (line.json) {
+        JsonWriter json(std::cout);
+        WriteFailure(json, line.command, message, namedInJson ? what : std::string());
+    }
+    return kExitFailed;
 }
 
 void PrintEvents(const std::vector<std::uint8_t>& events, std::string_view indent) {

@@ -7,6 +7,7 @@
 
 class JsonWriter;
 class VoiceBank;
+struct CommandLine;
 
 enum ExitCode : int {
     kExitDone = 0,
@@ -29,6 +30,11 @@ std::string SecondsText(std::uint32_t samples);
 // document of a command that failed.
 void WriteFailure(JsonWriter& json, std::string_view command, std::string_view message,
                   std::string_view file = {});
+
+// A failure of `what` (a file, a folder): "what: message" on stderr and, with --json, the failure's
+// document, which names `what` as the file where `namedInJson`. Returns kExitFailed.
+int Fail(const CommandLine& line, const std::string& what, const std::string& message,
+         bool namedInJson = true);
 
 // Each event with its name, as the text lines of a summary or as a JSON array.
 void PrintEvents(const std::vector<std::uint8_t>& events, std::string_view indent);

@@ -119,15 +119,6 @@ int RunOnCommandPorts(const CommandLine& line, const PortWork& work,
     return code;
 }
 
-int FailOnFile(const CommandLine& line, const std::string& message) {
-    PrintError(line.arguments[0] + ": " + message);
-    if (line.json) {
-        JsonWriter json(std::cout);
-        WriteFailure(json, line.command, message, line.arguments[0]);
-    }
-    return kExitFailed;
-}
-
 TransferMode ModeOf(const std::string& command) {
     if (command == "program")
         return TransferMode::Program;
@@ -181,7 +172,7 @@ int RunTransfer(const CommandLine& line) {
     auto bank = std::make_unique<VoiceBank>();
     if (mode != TransferMode::Read) {
         if (const std::string message = LoadBank(file, *bank); !message.empty())
-            return FailOnFile(line, message);
+            return Fail(line, line.arguments[0], message);
         bank->PackImage();
     }
     const TransferOptions options{line.usedOnly};

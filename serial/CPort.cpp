@@ -104,10 +104,8 @@ void TCustomComPort::SetPort(const std::string& name) {
 
 template <typename T>
 void TCustomComPort::StoreLineSetting(T& field, T value) {
-    if (field == value)
-        return;
-    field = value;
-    ApplyDCB();
+    if (StoreChanged(field, value))
+        ApplyDCB();
 }
 
 void TCustomComPort::SetBaudRate(TBaudRate value) {
@@ -142,41 +140,19 @@ void TCustomComPort::SetEventThreadPriority(TThreadPriority value) {
 }
 
 void TCustomComPort::SetBuffer(const TComBuffer& value) {
-    buffer_.inputSize_ = value.inputSize_;
-    buffer_.outputSize_ = value.outputSize_;
-    ApplyBuffer();
+    buffer_.Assign(value);
 }
 
 void TCustomComPort::SetParity(const TComParity& value) {
-    parity_.bits_ = value.bits_;
-    parity_.check_ = value.check_;
-    parity_.replace_ = value.replace_;
-    parity_.replaceChar_ = value.replaceChar_;
-    ApplyDCB();
+    parity_.Assign(value);
 }
 
 void TCustomComPort::SetTimeouts(const TComTimeouts& value) {
-    timeouts_.readInterval_ = value.readInterval_;
-    timeouts_.readTotalMultiplier_ = value.readTotalMultiplier_;
-    timeouts_.readTotalConstant_ = value.readTotalConstant_;
-    timeouts_.writeTotalMultiplier_ = value.writeTotalMultiplier_;
-    timeouts_.writeTotalConstant_ = value.writeTotalConstant_;
-    ApplyTimeouts();
+    timeouts_.Assign(value);
 }
 
 void TCustomComPort::SetFlowControl(const TComFlowControl& value) {
-    TComFlowControl& f = flowControl_;
-    f.outCTSFlow_ = value.outCTSFlow_;
-    f.outDSRFlow_ = value.outDSRFlow_;
-    f.controlDTR_ = value.controlDTR_;
-    f.controlRTS_ = value.controlRTS_;
-    f.xonXoffOut_ = value.xonXoffOut_;
-    f.xonXoffIn_ = value.xonXoffIn_;
-    f.dsrSensitivity_ = value.dsrSensitivity_;
-    f.txContinueOnXoff_ = value.txContinueOnXoff_;
-    f.xonChar_ = value.xonChar_;
-    f.xoffChar_ = value.xoffChar_;
-    ApplyDCB();
+    flowControl_.Assign(value);
 }
 
 void TCustomComPort::BeginUpdate() {
@@ -206,13 +182,13 @@ void TCustomComPort::ApplyDCB() {
 
 void TCustomComPort::ApplyTimeouts() {
     if (CanApply())
-        device_->ApplyTimeouts(TimeoutValues());
+        device_->ApplyTimeouts(timeouts_.values_);
 }
 
 void TCustomComPort::SetupComPort() {
     device_->ApplyBuffer(buffer_.InputSize(), buffer_.OutputSize());
     device_->ApplyLine(LineSettings());
-    device_->ApplyTimeouts(TimeoutValues());
+    device_->ApplyTimeouts(timeouts_.values_);
 }
 
 ComLineSettings TCustomComPort::LineSettings() const {
@@ -220,33 +196,12 @@ ComLineSettings TCustomComPort::LineSettings() const {
     line.bitsPerSecond = baudRate_ == brCustom ? customBaudRate_ : BaudRateToInt(baudRate_);
     line.dataBits = dataBits_;
     line.stopBits = stopBits_;
-    line.parity = parity_.Bits();
-    line.parityCheck = parity_.Check();
-    line.parityReplace = parity_.Replace();
-    line.replaceChar = parity_.ReplaceChar();
+    line.parity = parity_.values_;
     line.discardNull = discardNull_;
-    line.outCTSFlow = flowControl_.OutCTSFlow();
-    line.outDSRFlow = flowControl_.OutDSRFlow();
-    line.dsrSensitivity = flowControl_.DSRSensitivity();
-    line.controlDTR = flowControl_.ControlDTR();
-    line.controlRTS = flowControl_.ControlRTS();
-    line.xonXoffOut = flowControl_.XonXoffOut();
-    line.xonXoffIn = flowControl_.XonXoffIn();
-    line.txContinueOnXoff = flowControl_.TxContinueOnXoff();
-    line.xonChar = flowControl_.XonChar();
-    line.xoffChar = flowControl_.XoffChar();
+    line.flow = flowControl_.values_;
     line.eventChar = eventChar_;
     line.xonXoffLimit = buffer_.InputSize() / 4;
     return line;
-}
-
-ComTimeoutValues TCustomComPort::TimeoutValues() const {
-    // The device keeps them as unsigned 32-bit values: -1 is the largest.
-    const TComTimeouts& t = timeouts_;
-    return {static_cast<std::uint32_t>(t.ReadInterval()), static_cast<std::uint32_t>(t.ReadTotalMultiplier()),
-            static_cast<std::uint32_t>(t.ReadTotalConstant()),
-            static_cast<std::uint32_t>(t.WriteTotalMultiplier()),
-            static_cast<std::uint32_t>(t.WriteTotalConstant())};
 }
 
 void TCustomComPort::ClearBuffer(bool input, bool output) {

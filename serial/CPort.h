@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "StoreChanged.h"
+
 // Ordinals are fixed: callers pass them as numbers (the transfer code passes 6 and 13).
 enum TBaudRate {
     brCustom,
@@ -102,42 +104,102 @@ bool ComDeviceMissing(std::int32_t osErrorCode);
 
 class TCustomComPort;
 
+// The values of the settings groups: what the settings objects keep and the device applies.
+struct ComBufferValues {
+    std::int32_t inputSize = 1024;
+    std::int32_t outputSize = 1024;
+};
+
+// The five time-outs in milliseconds, as the device keeps them: all bits set is the largest value.
+struct ComTimeoutValues {
+    std::uint32_t readInterval = 0xFFFFFFFF;
+    std::uint32_t readTotalMultiplier = 0;
+    std::uint32_t readTotalConstant = 0;
+    std::uint32_t writeTotalMultiplier = 100;
+    std::uint32_t writeTotalConstant = 1000;
+};
+
+struct ComParityValues {
+    TParityBits bits = prNone;
+    bool check = false;
+    bool replace = false;
+    char replaceChar = 0;
+};
+
+struct ComFlowValues {
+    bool outCTSFlow = false;
+    bool outDSRFlow = false;
+    TDTRFlowControl controlDTR = dtrDisable;
+    TRTSFlowControl controlRTS = rtsDisable;
+    bool xonXoffOut = false;
+    bool xonXoffIn = false;
+    bool dsrSensitivity = false;
+    bool txContinueOnXoff = false;
+    char xonChar = 17;
+    char xoffChar = 19;
+};
+
 // The four settings objects below belong to a port (or to nobody, as a value to assign from).
 // Each setter stores a value that differs from the current one and then has the port re-apply
-// the object's group. A copy carries the values only, never the port.
+// the object's group (the group's Changed). A copy carries the values only, never the port.
+template <typename Group, typename Values>
+class TComSettings {
+public:
+    TComSettings(const TComSettings& other) : values_(other.values_) {}
+    TComSettings& operator=(const TComSettings&) = delete;
 
-class TComBuffer {
+protected:
+    TComSettings() = default;
+    explicit TComSettings(TCustomComPort* port) : port_(port) {}
+    ~TComSettings() = default;
+
+    // Takes every value of `other`, re-applying the group once.
+    void Assign(const TComSettings& other) {
+        values_ = other.values_;
+        static_cast<Group*>(this)->Changed();
+    }
+
+    template <typename T>
+    void Store(T& field, T value) {
+        if (StoreChanged(field, value))
+            static_cast<Group*>(this)->Changed();
+    }
+
+    TCustomComPort* port_ = nullptr;
+    Values values_;
+};
+
+class TComBuffer : public TComSettings<TComBuffer, ComBufferValues> {
 public:
     TComBuffer() = default;
-    TComBuffer(const TComBuffer& other) : inputSize_(other.inputSize_), outputSize_(other.outputSize_) {}
-    TComBuffer& operator=(const TComBuffer&) = delete;
 
-    std::int32_t InputSize() const { return inputSize_; }
-    std::int32_t OutputSize() const { return outputSize_; }
+    std::int32_t InputSize() const { return values_.inputSize; }
+    std::int32_t OutputSize() const { return values_.outputSize; }
     void SetInputSize(std::int32_t value);
     void SetOutputSize(std::int32_t value);
 
 private:
     friend class TCustomComPort;
-    explicit TComBuffer(TCustomComPort* port) : port_(port) {}
+    friend TComSettings;
+    explicit TComBuffer(TCustomComPort* port) : TComSettings(port) {}
+    void StoreSize(std::int32_t& field, std::int32_t value);
     void Changed();
-
-    TCustomComPort* port_ = nullptr;
-    std::int32_t inputSize_ = 1024;
-    std::int32_t outputSize_ = 1024;
 };
 
-class TComTimeouts {
+// The time-outs in milliseconds; -1 is the largest.
+class TComTimeouts : public TComSettings<TComTimeouts, ComTimeoutValues> {
 public:
     TComTimeouts() = default;
-    TComTimeouts(const TComTimeouts& other);
-    TComTimeouts& operator=(const TComTimeouts&) = delete;
 
-    std::int32_t ReadInterval() const { return readInterval_; }
-    std::int32_t ReadTotalMultiplier() const { return readTotalMultiplier_; }
-    std::int32_t ReadTotalConstant() const { return readTotalConstant_; }
-    std::int32_t WriteTotalMultiplier() const { return writeTotalMultiplier_; }
-    std::int32_t WriteTotalConstant() const { return writeTotalConstant_; }
+    std::int32_t ReadInterval() const { return static_cast<std::int32_t>(values_.readInterval); }
+    std::int32_t ReadTotalMultiplier() const {
+        return static_cast<std::int32_t>(values_.readTotalMultiplier);
+    }
+    std::int32_t ReadTotalConstant() const { return static_cast<std::int32_t>(values_.readTotalConstant); }
+    std::int32_t WriteTotalMultiplier() const {
+        return static_cast<std::int32_t>(values_.writeTotalMultiplier);
+    }
+    std::int32_t WriteTotalConstant() const { return static_cast<std::int32_t>(values_.writeTotalConstant); }
     void SetReadInterval(std::int32_t value);
     void SetReadTotalMultiplier(std::int32_t value);
     void SetReadTotalConstant(std::int32_t value);
@@ -146,27 +208,19 @@ public:
 
 private:
     friend class TCustomComPort;
-    explicit TComTimeouts(TCustomComPort* port) : port_(port) {}
-    void Store(std::int32_t& field, std::int32_t value);
-
-    TCustomComPort* port_ = nullptr;
-    std::int32_t readInterval_ = -1;
-    std::int32_t readTotalMultiplier_ = 0;
-    std::int32_t readTotalConstant_ = 0;
-    std::int32_t writeTotalMultiplier_ = 100;
-    std::int32_t writeTotalConstant_ = 1000;
+    friend TComSettings;
+    explicit TComTimeouts(TCustomComPort* port) : TComSettings(port) {}
+    void Changed();
 };
 
-class TComParity {
+class TComParity : public TComSettings<TComParity, ComParityValues> {
 public:
     TComParity() = default;
-    TComParity(const TComParity& other);
-    TComParity& operator=(const TComParity&) = delete;
 
-    TParityBits Bits() const { return bits_; }
-    bool Check() const { return check_; }
-    bool Replace() const { return replace_; }
-    char ReplaceChar() const { return replaceChar_; }
+    TParityBits Bits() const { return values_.bits; }
+    bool Check() const { return values_.check; }
+    bool Replace() const { return values_.replace; }
+    char ReplaceChar() const { return values_.replaceChar; }
     void SetBits(TParityBits value);
     void SetCheck(bool value);
     void SetReplace(bool value);
@@ -174,32 +228,25 @@ public:
 
 private:
     friend class TCustomComPort;
-    explicit TComParity(TCustomComPort* port) : port_(port) {}
+    friend TComSettings;
+    explicit TComParity(TCustomComPort* port) : TComSettings(port) {}
     void Changed();
-
-    TCustomComPort* port_ = nullptr;
-    TParityBits bits_ = prNone;
-    bool check_ = false;
-    bool replace_ = false;
-    char replaceChar_ = 0;
 };
 
-class TComFlowControl {
+class TComFlowControl : public TComSettings<TComFlowControl, ComFlowValues> {
 public:
     TComFlowControl() = default;
-    TComFlowControl(const TComFlowControl& other);
-    TComFlowControl& operator=(const TComFlowControl&) = delete;
 
-    bool OutCTSFlow() const { return outCTSFlow_; }
-    bool OutDSRFlow() const { return outDSRFlow_; }
-    TDTRFlowControl ControlDTR() const { return controlDTR_; }
-    TRTSFlowControl ControlRTS() const { return controlRTS_; }
-    bool XonXoffOut() const { return xonXoffOut_; }
-    bool XonXoffIn() const { return xonXoffIn_; }
-    bool DSRSensitivity() const { return dsrSensitivity_; }
-    bool TxContinueOnXoff() const { return txContinueOnXoff_; }
-    char XonChar() const { return xonChar_; }
-    char XoffChar() const { return xoffChar_; }
+    bool OutCTSFlow() const { return values_.outCTSFlow; }
+    bool OutDSRFlow() const { return values_.outDSRFlow; }
+    TDTRFlowControl ControlDTR() const { return values_.controlDTR; }
+    TRTSFlowControl ControlRTS() const { return values_.controlRTS; }
+    bool XonXoffOut() const { return values_.xonXoffOut; }
+    bool XonXoffIn() const { return values_.xonXoffIn; }
+    bool DSRSensitivity() const { return values_.dsrSensitivity; }
+    bool TxContinueOnXoff() const { return values_.txContinueOnXoff; }
+    char XonChar() const { return values_.xonChar; }
+    char XoffChar() const { return values_.xoffChar; }
     // The summary of the fields above; writing it (anything but fcCustom) always re-applies.
     TFlowControl FlowControl() const;
 
@@ -217,22 +264,9 @@ public:
 
 private:
     friend class TCustomComPort;
-    explicit TComFlowControl(TCustomComPort* port) : port_(port) {}
+    friend TComSettings;
+    explicit TComFlowControl(TCustomComPort* port) : TComSettings(port) {}
     void Changed();
-    template <typename T>
-    void Store(T& field, T value);
-
-    TCustomComPort* port_ = nullptr;
-    bool outCTSFlow_ = false;
-    bool outDSRFlow_ = false;
-    TDTRFlowControl controlDTR_ = dtrDisable;
-    TRTSFlowControl controlRTS_ = rtsDisable;
-    bool xonXoffOut_ = false;
-    bool xonXoffIn_ = false;
-    bool dsrSensitivity_ = false;
-    bool txContinueOnXoff_ = false;
-    char xonChar_ = 17;
-    char xoffChar_ = 19;
 };
 
 // Told when a port is destroyed, so that a control bound to the port can let go of it in time.
@@ -247,7 +281,6 @@ protected:
 class ComDevice;
 class TComThread;
 struct ComLineSettings;
-struct ComTimeoutValues;
 
 class TCustomComPort {
 public:
@@ -335,7 +368,6 @@ private:
     void ApplyTimeouts();
     void SetupComPort();
     ComLineSettings LineSettings() const;
-    ComTimeoutValues TimeoutValues() const;
     void ReadModemStatus();
     template <typename T>
     void StoreLineSetting(T& field, T value);

@@ -17,32 +17,11 @@ struct ComLineSettings {
     std::int32_t bitsPerSecond = 9600;
     TDataBits dataBits = dbEight;
     TStopBits stopBits = sbOneStopBit;
-    TParityBits parity = prNone;
-    bool parityCheck = false;
-    bool parityReplace = false;
-    char replaceChar = 0;
+    ComParityValues parity;
     bool discardNull = false;
-    bool outCTSFlow = false;
-    bool outDSRFlow = false;
-    bool dsrSensitivity = false;
-    TDTRFlowControl controlDTR = dtrDisable;
-    TRTSFlowControl controlRTS = rtsDisable;
-    bool xonXoffOut = false;
-    bool xonXoffIn = false;
-    bool txContinueOnXoff = false;
-    char xonChar = 17;
-    char xoffChar = 19;
+    ComFlowValues flow;
     char eventChar = 0;
     std::int32_t xonXoffLimit = 256; // bytes: the input queue size / 4
-};
-
-// The five time-outs in milliseconds, as the device keeps them: all bits set is the largest value.
-struct ComTimeoutValues {
-    std::uint32_t readInterval = 0xFFFFFFFF;
-    std::uint32_t readTotalMultiplier = 0;
-    std::uint32_t readTotalConstant = 0;
-    std::uint32_t writeTotalMultiplier = 100;
-    std::uint32_t writeTotalConstant = 1000;
 };
 
 // The modem status lines; a device without them reads them as off.

@@ -197,7 +197,7 @@ void ComDevice::ApplyLine(const ComLineSettings& line) {
     t.c_cflag |= CLOCAL | CREAD;
     static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
     t.c_cflag |= sizes[line.dataBits];
-    switch (line.parity) {
+    switch (line.parity.bits) {
     case prNone:
         break;
     case prOdd:
@@ -213,18 +213,18 @@ void ComDevice::ApplyLine(const ComLineSettings& line) {
         t.c_cflag |= PARENB | CMSPAR;
         break;
     }
-    if (line.parityCheck && line.parity != prNone)
+    if (line.parity.check && line.parity.bits != prNone)
         t.c_iflag |= INPCK;
     if (line.stopBits != sbOneStopBit) // five data bits with CSTOPB are 1.5 stop bits on the wire
         t.c_cflag |= CSTOPB;
-    if (line.outCTSFlow || line.controlRTS == rtsHandshake)
+    if (line.flow.outCTSFlow || line.flow.controlRTS == rtsHandshake)
         t.c_cflag |= CRTSCTS;
-    if (line.xonXoffOut)
+    if (line.flow.xonXoffOut)
         t.c_iflag |= IXON;
-    if (line.xonXoffIn)
+    if (line.flow.xonXoffIn)
         t.c_iflag |= IXOFF;
-    t.c_cc[VSTART] = static_cast<cc_t>(line.xonChar);
-    t.c_cc[VSTOP] = static_cast<cc_t>(line.xoffChar);
+    t.c_cc[VSTART] = static_cast<cc_t>(line.flow.xonChar);
+    t.c_cc[VSTOP] = static_cast<cc_t>(line.flow.xoffChar);
     // VMIN 1 makes an empty non-blocking read fail with EAGAIN, so that 0 can only mean a hang-up.
     t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
@@ -246,7 +246,7 @@ void ComDevice::ApplyLine(const ComLineSettings& line) {
 
     s.bitsPerSecond = line.bitsPerSecond;
     s.discardNull = line.discardNull;
-    s.SetModemLines(line.controlDTR, line.controlRTS);
+    s.SetModemLines(line.flow.controlDTR, line.flow.controlRTS);
 }
 
 void ComDevice::State::SetModemLines(TDTRFlowControl dtr, TRTSFlowControl rts) {

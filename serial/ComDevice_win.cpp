@@ -92,30 +92,30 @@ void ComDevice::ApplyLine(const ComLineSettings& line) {
     dcb.DCBlength = sizeof(dcb);
     dcb.BaudRate = static_cast<DWORD>(line.bitsPerSecond);
     dcb.fBinary = TRUE;
-    dcb.fParity = line.parityCheck;
-    dcb.fOutxCtsFlow = line.outCTSFlow;
-    dcb.fOutxDsrFlow = line.outDSRFlow;
+    dcb.fParity = line.parity.check;
+    dcb.fOutxCtsFlow = line.flow.outCTSFlow;
+    dcb.fOutxDsrFlow = line.flow.outDSRFlow;
     static constexpr DWORD dtr[] = {DTR_CONTROL_DISABLE, DTR_CONTROL_ENABLE, DTR_CONTROL_HANDSHAKE};
-    dcb.fDtrControl = dtr[line.controlDTR];
-    dcb.fDsrSensitivity = line.dsrSensitivity;
-    dcb.fTXContinueOnXoff = line.txContinueOnXoff;
-    dcb.fOutX = line.xonXoffOut;
-    dcb.fInX = line.xonXoffIn;
-    dcb.fErrorChar = line.parityCheck && line.parityReplace;
+    dcb.fDtrControl = dtr[line.flow.controlDTR];
+    dcb.fDsrSensitivity = line.flow.dsrSensitivity;
+    dcb.fTXContinueOnXoff = line.flow.txContinueOnXoff;
+    dcb.fOutX = line.flow.xonXoffOut;
+    dcb.fInX = line.flow.xonXoffIn;
+    dcb.fErrorChar = line.parity.check && line.parity.replace;
     dcb.fNull = line.discardNull;
     static constexpr DWORD rts[] = {RTS_CONTROL_DISABLE, RTS_CONTROL_ENABLE, RTS_CONTROL_HANDSHAKE,
                                     RTS_CONTROL_TOGGLE};
-    dcb.fRtsControl = rts[line.controlRTS];
+    dcb.fRtsControl = rts[line.flow.controlRTS];
     dcb.fAbortOnError = FALSE;
     dcb.XonLim = static_cast<WORD>(line.xonXoffLimit);
     dcb.XoffLim = static_cast<WORD>(line.xonXoffLimit);
     dcb.ByteSize = static_cast<BYTE>(5 + line.dataBits);
     // The parity and stop-bit enumerations are in the order of the DCB's own numbers.
-    dcb.Parity = static_cast<BYTE>(line.parity);
+    dcb.Parity = static_cast<BYTE>(line.parity.bits);
     dcb.StopBits = static_cast<BYTE>(line.stopBits);
-    dcb.XonChar = line.xonChar;
-    dcb.XoffChar = line.xoffChar;
-    dcb.ErrorChar = line.replaceChar;
+    dcb.XonChar = line.flow.xonChar;
+    dcb.XoffChar = line.flow.xoffChar;
+    dcb.ErrorChar = line.parity.replaceChar;
     dcb.EvtChar = line.eventChar;
     if (SetCommState(s.handle, &dcb) == 0)
         s.Fail(CError_SetStateFailed, GetLastError());

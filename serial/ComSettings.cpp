@@ -2,22 +2,18 @@
 
 #include "CPort.h"
 
-void TComBuffer::SetInputSize(std::int32_t value) {
+// The device takes even sizes only.
+void TComBuffer::StoreSize(std::int32_t& field, std::int32_t value) {
     if (value > 0 && value % 2 == 1)
         --value;
-    if (value == inputSize_)
-        return;
-    inputSize_ = value;
-    Changed();
+    Store(field, value);
 }
 
+void TComBuffer::SetInputSize(std::int32_t value) {
+    StoreSize(values_.inputSize, value);
+}
 void TComBuffer::SetOutputSize(std::int32_t value) {
-    if (value > 0 && value % 2 == 1)
-        --value;
-    if (value == outputSize_)
-        return;
-    outputSize_ = value;
-    Changed();
+    StoreSize(values_.outputSize, value);
 }
 
 void TComBuffer::Changed() {
@@ -25,37 +21,26 @@ void TComBuffer::Changed() {
         port_->ApplyBuffer();
 }
 
-TComTimeouts::TComTimeouts(const TComTimeouts& other)
-    : readInterval_(other.readInterval_), readTotalMultiplier_(other.readTotalMultiplier_),
-      readTotalConstant_(other.readTotalConstant_), writeTotalMultiplier_(other.writeTotalMultiplier_),
-      writeTotalConstant_(other.writeTotalConstant_) {}
+void TComTimeouts::SetReadInterval(std::int32_t value) {
+    Store(values_.readInterval, static_cast<std::uint32_t>(value));
+}
+void TComTimeouts::SetReadTotalMultiplier(std::int32_t value) {
+    Store(values_.readTotalMultiplier, static_cast<std::uint32_t>(value));
+}
+void TComTimeouts::SetReadTotalConstant(std::int32_t value) {
+    Store(values_.readTotalConstant, static_cast<std::uint32_t>(value));
+}
+void TComTimeouts::SetWriteTotalMultiplier(std::int32_t value) {
+    Store(values_.writeTotalMultiplier, static_cast<std::uint32_t>(value));
+}
+void TComTimeouts::SetWriteTotalConstant(std::int32_t value) {
+    Store(values_.writeTotalConstant, static_cast<std::uint32_t>(value));
+}
 
-void TComTimeouts::Store(std::int32_t& field, std::int32_t value) {
-    if (field == value)
-        return;
-    field = value;
+void TComTimeouts::Changed() {
     if (port_)
         port_->ApplyTimeouts();
 }
-
-void TComTimeouts::SetReadInterval(std::int32_t value) {
-    Store(readInterval_, value);
-}
-void TComTimeouts::SetReadTotalMultiplier(std::int32_t value) {
-    Store(readTotalMultiplier_, value);
-}
-void TComTimeouts::SetReadTotalConstant(std::int32_t value) {
-    Store(readTotalConstant_, value);
-}
-void TComTimeouts::SetWriteTotalMultiplier(std::int32_t value) {
-    Store(writeTotalMultiplier_, value);
-}
-void TComTimeouts::SetWriteTotalConstant(std::int32_t value) {
-    Store(writeTotalConstant_, value);
-}
-
-TComParity::TComParity(const TComParity& other)
-    : bits_(other.bits_), check_(other.check_), replace_(other.replace_), replaceChar_(other.replaceChar_) {}
 
 void TComParity::Changed() {
     if (port_)
@@ -63,106 +48,79 @@ void TComParity::Changed() {
 }
 
 void TComParity::SetBits(TParityBits value) {
-    if (value != bits_) {
-        bits_ = value;
-        Changed();
-    }
+    Store(values_.bits, value);
 }
-
 void TComParity::SetCheck(bool value) {
-    if (value != check_) {
-        check_ = value;
-        Changed();
-    }
+    Store(values_.check, value);
 }
-
 void TComParity::SetReplace(bool value) {
-    if (value != replace_) {
-        replace_ = value;
-        Changed();
-    }
+    Store(values_.replace, value);
 }
-
 void TComParity::SetReplaceChar(char value) {
-    if (value != replaceChar_) {
-        replaceChar_ = value;
-        Changed();
-    }
+    Store(values_.replaceChar, value);
 }
-
-TComFlowControl::TComFlowControl(const TComFlowControl& other)
-    : outCTSFlow_(other.outCTSFlow_), outDSRFlow_(other.outDSRFlow_), controlDTR_(other.controlDTR_),
-      controlRTS_(other.controlRTS_), xonXoffOut_(other.xonXoffOut_), xonXoffIn_(other.xonXoffIn_),
-      dsrSensitivity_(other.dsrSensitivity_), txContinueOnXoff_(other.txContinueOnXoff_),
-      xonChar_(other.xonChar_), xoffChar_(other.xoffChar_) {}
 
 void TComFlowControl::Changed() {
     if (port_)
         port_->ApplyDCB();
 }
 
-template <typename T>
-void TComFlowControl::Store(T& field, T value) {
-    if (field == value)
-        return;
-    field = value;
-    Changed();
-}
-
 void TComFlowControl::SetOutCTSFlow(bool value) {
-    Store(outCTSFlow_, value);
+    Store(values_.outCTSFlow, value);
 }
 void TComFlowControl::SetOutDSRFlow(bool value) {
-    Store(outDSRFlow_, value);
+    Store(values_.outDSRFlow, value);
 }
 void TComFlowControl::SetControlDTR(TDTRFlowControl value) {
-    Store(controlDTR_, value);
+    Store(values_.controlDTR, value);
 }
 void TComFlowControl::SetControlRTS(TRTSFlowControl value) {
-    Store(controlRTS_, value);
+    Store(values_.controlRTS, value);
 }
 void TComFlowControl::SetXonXoffOut(bool value) {
-    Store(xonXoffOut_, value);
+    Store(values_.xonXoffOut, value);
 }
 void TComFlowControl::SetXonXoffIn(bool value) {
-    Store(xonXoffIn_, value);
+    Store(values_.xonXoffIn, value);
 }
 void TComFlowControl::SetDSRSensitivity(bool value) {
-    Store(dsrSensitivity_, value);
+    Store(values_.dsrSensitivity, value);
 }
 void TComFlowControl::SetTxContinueOnXoff(bool value) {
-    Store(txContinueOnXoff_, value);
+    Store(values_.txContinueOnXoff, value);
 }
 void TComFlowControl::SetXonChar(char value) {
-    Store(xonChar_, value);
+    Store(values_.xonChar, value);
 }
 void TComFlowControl::SetXoffChar(char value) {
-    Store(xoffChar_, value);
+    Store(values_.xoffChar, value);
 }
 
 TFlowControl TComFlowControl::FlowControl() const {
-    const bool noXonXoff = !xonXoffIn_ && !xonXoffOut_;
-    if (controlRTS_ == rtsHandshake && outCTSFlow_ && noXonXoff)
+    const ComFlowValues& v = values_;
+    const bool noXonXoff = !v.xonXoffIn && !v.xonXoffOut;
+    if (v.controlRTS == rtsHandshake && v.outCTSFlow && noXonXoff)
         return fcHardware;
-    if (controlRTS_ == rtsDisable && !outCTSFlow_ && xonXoffIn_ && xonXoffOut_)
+    if (v.controlRTS == rtsDisable && !v.outCTSFlow && v.xonXoffIn && v.xonXoffOut)
         return fcSoftware;
-    if (controlRTS_ == rtsDisable && !outCTSFlow_ && noXonXoff)
+    if (v.controlRTS == rtsDisable && !v.outCTSFlow && noXonXoff)
         return fcNone;
     return fcCustom;
 }
 
 void TComFlowControl::SetFlowControl(TFlowControl value) {
+    ComFlowValues& v = values_;
     if (value != fcCustom) {
-        controlRTS_ = rtsDisable;
-        outCTSFlow_ = false;
-        xonXoffIn_ = false;
-        xonXoffOut_ = false;
+        v.controlRTS = rtsDisable;
+        v.outCTSFlow = false;
+        v.xonXoffIn = false;
+        v.xonXoffOut = false;
         if (value == fcHardware) {
-            controlRTS_ = rtsHandshake;
-            outCTSFlow_ = true;
+            v.controlRTS = rtsHandshake;
+            v.outCTSFlow = true;
         } else if (value == fcSoftware) {
-            xonXoffIn_ = true;
-            xonXoffOut_ = true;
+            v.xonXoffIn = true;
+            v.xonXoffOut = true;
         }
     }
     Changed();

@@ -1,41 +1,47 @@
 #include "StreamedWav.h"
 
+#include "voice/ByteSource.h"
+#include "voice/RiffChunks.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
 #include <cstdint>
 
 namespace {
 
-std::uint32_t Little(std::string_view bytes, std::size_t at, std::size_t size) {
-    std::uint32_t value = 0;
-    for (std::size_t i = size; i-- > 0;)
-        value = value << 8 | std::uint8_t(bytes[at + i]);
-    return value;
+std::optional<int> SpokenRate(RiffChunks& riff) {
+    std::array<std::uint8_t, WaveFormat::kSize> body{};
+    if (riff.Find(kFmtChunk) != ChunkFound::Yes || !riff.ReadSize() || !riff.ReadBody(body))
+        return std::nullopt;
+    const WaveFormat format = ReadWaveFormat(body);
+    if (format.formatTag != 1 || format.channels != 1 || format.bitsPerSample != 16 ||
+        format.samplesPerSecond == 0 || format.samplesPerSecond > INT_MAX)
+        return std::nullopt;
+    return int(format.samplesPerSecond);
+}
+
+// A data size of 0 stands for "to the end"; a larger one than the stream holds ends with the stream.
+std::vector<std::int16_t> ReadSamples(RiffChunks& riff, std::uint32_t dataSize, std::size_t streamSize) {
+    const std::size_t bytes = dataSize == 0 ? streamSize : std::min<std::size_t>(dataSize, streamSize);
+    const auto count = static_cast<std::uint32_t>(std::min<std::size_t>(bytes / 2, UINT32_MAX));
+    std::vector<std::int16_t> samples;
+    riff.ReadSamples(count, count, samples);
+    return samples;
 }
 
 } // namespace
 
 std::optional<SpokenText> ReadStreamedWav(std::string_view bytes) {
-    if (bytes.size() < 12 || bytes.substr(0, 4) != "RIFF" || bytes.substr(8, 4) != "WAVE")
+    MemorySource source({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+    RiffChunks riff(source, RiffChunks::Bound::EndOfStream);
+    if (riff.ReadStart() != RiffStart::Wave)
         return std::nullopt;
-    std::optional<SpokenText> spoken;
-    std::size_t at = 12;
-    while (at + 8 <= bytes.size()) {
-        const std::string_view id = bytes.substr(at, 4);
-        const std::uint32_t size = Little(bytes, at + 4, 4);
-        at += 8;
-        if (id == "fmt " && size >= 16 && at + 16 <= bytes.size()) {
-            if (Little(bytes, at, 2) != 1 || Little(bytes, at + 2, 2) != 1 || Little(bytes, at + 14, 2) != 16)
-                return std::nullopt;
-            spoken = SpokenText{{}, int(Little(bytes, at + 4, 4))};
-        } else if (id == "data") {
-            if (!spoken || spoken->rate <= 0)
-                return std::nullopt;
-            for (std::size_t s = at; s + 2 <= bytes.size(); s += 2)
-                spoken->samples.push_back(std::int16_t(Little(bytes, s, 2)));
-            return spoken;
-        }
-        if (size > bytes.size() - at)
-            return std::nullopt;
-        at += size + (size & 1);
-    }
-    return std::nullopt;
+    const std::optional<int> rate = SpokenRate(riff);
+    if (!rate || riff.Find(kDataChunk) != ChunkFound::Yes)
+        return std::nullopt;
+    const std::optional<std::uint32_t> dataSize = riff.ReadSize();
+    if (!dataSize)
+        return std::nullopt;
+    return SpokenText{ReadSamples(riff, *dataSize, bytes.size()), *rate};
 }

@@ -51,6 +51,14 @@ protected:
         SetComPortLister([ports](std::vector<std::string>& list) { list = ports; });
     }
 
+    // The dialog has closed on the pty's port, open and named in the panel.
+    void ExpectClosedOnThePtyPort(const QDialog& dialog) {
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_TRUE(port.Connected());
+        EXPECT_EQ(port.Port(), pty.SlavePath());
+        EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
+    }
+
     void OpenPortOnPty() {
         port.SetPort(pty.SlavePath());
         port.Open();
@@ -184,10 +192,8 @@ TEST_F(ComPortSetupTest, OKOnThePortThatIsOpenClosesAtOnceAndShowsItInThePanel) 
     ASSERT_EQ(dialog.ComComboBox1->Text().toStdString(), pty.SlavePath());
 
     dialog.Button1->click();
-    EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(port.Connected());
-    EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
+    ExpectClosedOnThePtyPort(dialog);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -226,10 +232,7 @@ TEST_F(ComPortSetupTest, OKOpensAPickedPortAndClosesTheDialog) {
     EXPECT_EQ(port.Port(), "COM1"); // nothing changes before OK
 
     dialog.Button1->click();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(port.Connected());
-    EXPECT_EQ(port.Port(), pty.SlavePath());
-    EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
+    ExpectClosedOnThePtyPort(dialog);
 }
 
 TEST_F(ComPortSetupTest, APortThatCantBeOpenedKeepsTheDialogOpenWithTheErrorShown) {
@@ -251,9 +254,7 @@ TEST_F(ComPortSetupTest, APortThatCantBeOpenedKeepsTheDialogOpenWithTheErrorShow
     // The user tries another port: it opens and the dialog closes.
     Pick(*dialog.ComComboBox1, pty.SlavePath());
     dialog.Button1->click();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(port.Connected());
-    EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
+    ExpectClosedOnThePtyPort(dialog);
 }
 
 TEST_F(ComPortSetupTest, AnEmptyChoiceFailsLikeAPortThatCantBeOpened) {
@@ -278,10 +279,7 @@ TEST_F(ComPortSetupTest, CancelWithThePortOpenKeepsItAndShowsItsName) {
     Pick(*dialog.ComComboBox1, "COM1");
 
     dialog.Button2->click();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(port.Connected());
-    EXPECT_EQ(port.Port(), pty.SlavePath());
-    EXPECT_EQ(panel.text().toStdString(), pty.SlavePath());
+    ExpectClosedOnThePtyPort(dialog);
 }
 
 TEST_F(ComPortSetupTest, CancelWithThePortClosedLeavesNC) {

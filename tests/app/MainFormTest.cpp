@@ -549,7 +549,7 @@ TEST_F(WavImportTest, CancellingTheDialogChangesNothing) {
 
 TEST_F(WavImportTest, RefusedFilesAreExplainedAndLeaveTheSlot) {
     WriteFileBytes(Path("default.vce"), VoiceFileBytes(ImageWithSlots({{5, 8000}})));
-    wavtest::FmtFields unknown; // no reader knows this coding
+    WaveFormat unknown; // no reader knows this coding
     unknown.formatTag = 0x7A7A;
     struct Case {
         QString file;

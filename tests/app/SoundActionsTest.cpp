@@ -72,7 +72,7 @@ protected:
 };
 
 wavtest::Bytes StereoWav44100(std::size_t frames) {
-    wavtest::FmtFields stereo;
+    WaveFormat stereo;
     stereo.channels = 2;
     stereo.samplesPerSecond = 44100;
     stereo.bytesPerSecond = 44100 * 4;

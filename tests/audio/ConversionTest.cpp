@@ -117,9 +117,9 @@ TEST_F(ConversionTest, EveryFormatArrivesAsOneSecondAtItsLevel) {
             SoundFile file(path);
             ASSERT_TRUE(file.IsOpen());
             EXPECT_EQ(DescribeSound(file.Info()), c.description);
-            EXPECT_FALSE(IsAacOrM4a(
-                std::unique_ptr<std::FILE, int (*)(std::FILE*)>(std::fopen(path.string().c_str(), "rb"), &std::fclose)
-                    .get()));
+            EXPECT_FALSE(IsAacOrM4a(std::unique_ptr<std::FILE, int (*)(std::FILE*)>(
+                                        std::fopen(path.string().c_str(), "rb"), &std::fclose)
+                                        .get()));
         }
         const std::vector<std::int16_t> samples = Convert(path);
         EXPECT_NEAR(double(samples.size()), 8000, 400); // lossy coders add their priming
@@ -161,7 +161,7 @@ TEST_F(ConversionTest, ReadingStopsOnceTheSamplesWantedAreCertain) {
 }
 
 TEST_F(ConversionTest, ARecordingTooShortForOneSampleAtItsRateGivesNone) {
-    wavtest::FmtFields fast;
+    WaveFormat fast;
     fast.samplesPerSecond = 1000000;
     fast.bytesPerSecond = 2000000;
     const fs::path path = folder_ / "fast.wav";
@@ -227,7 +227,7 @@ TEST_F(ConversionTest, ImportFollowsTheCapacityRulesOfAWavImport) {
     EXPECT_EQ(messages.kinds, std::vector{ImportMessageKind::CannotOpen});
 
     // Too short for one sample at 8000 Hz: nothing to load, and the slot stays.
-    wavtest::FmtFields fast;
+    WaveFormat fast;
     fast.samplesPerSecond = 1000000;
     fast.bytesPerSecond = 2000000;
     const fs::path tiny = folder_ / "tiny.wav";

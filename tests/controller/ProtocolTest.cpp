@@ -60,6 +60,14 @@ protected:
         EXPECT_EQ(view.color, TColor::clRed);
     }
 
+    // Random bytes in the whole of the controller's memory; returns them.
+    std::vector<std::uint8_t> ControllerHoldsRandomBytes(unsigned seed) {
+        std::vector<std::uint8_t> memory(kImageSize);
+        Randomize(memory, seed);
+        controller.WriteMemory(0, memory);
+        return memory;
+    }
+
     // Identification and programming-mode command, as every transfer begins.
     void Begin() {
         ASSERT_EQ(protocol.Identify(), 0);
@@ -181,9 +189,7 @@ TEST_F(Protocol, WritesAndReadsBackARandomImage) {
 }
 
 TEST_F(Protocol, ReadsTheControllersMemory) {
-    std::vector<std::uint8_t> memory(kImageSize);
-    Randomize(memory, 2);
-    controller.WriteMemory(0, memory);
+    const std::vector<std::uint8_t> memory = ControllerHoldsRandomBytes(2);
     Begin();
     ASSERT_EQ(protocol.ReadImage(bank->image), 0);
     EXPECT_EQ(Bytes(bank->image), memory);
@@ -220,9 +226,7 @@ TEST_F(Protocol, GivesUpAWriteBlockAfterFiveAttempts) {
 
 TEST_F(Protocol, GivesUpAReadBlockAfterThreeAttemptsKeepingTheBlocksRead) {
     SetUpControllerLine(port); // a whole block's patient wait, three times over, would take a minute
-    std::vector<std::uint8_t> memory(kImageSize);
-    Randomize(memory, 5);
-    controller.WriteMemory(0, memory);
+    const std::vector<std::uint8_t> memory = ControllerHoldsRandomBytes(5);
     std::fill(bank->image.begin(), bank->image.end(), 0xA5);
     controller.InjectFault({.stage = Stage::ReadBlock, .kind = FaultKind::NoAnswer, .block = 2});
     Begin();
@@ -379,9 +383,7 @@ TEST_F(Protocol, APortErrorDuringAWriteLeavesTheControllerWithTheBlocksAcknowled
 }
 
 TEST_F(Protocol, APortErrorDuringAReadLeavesTheImageWithTheBlocksCompleted) {
-    std::vector<std::uint8_t> memory(kImageSize);
-    Randomize(memory, 8);
-    controller.WriteMemory(0, memory);
+    const std::vector<std::uint8_t> memory = ControllerHoldsRandomBytes(8);
     std::fill(bank->image.begin(), bank->image.end(), 0x3C);
     controller.InjectFault({.stage = Stage::ReadBlock, .kind = FaultKind::HangUp, .block = 10});
     Begin();

@@ -18,6 +18,19 @@ long long MsSince(Clock::time_point start) {
     return std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
 }
 
+struct TimedRead {
+    std::int32_t count;
+    long long ms;
+};
+
+// A read of up to 7 bytes, timed.
+TimedRead ReadSeven(TComPort& port) {
+    char got[7];
+    const auto start = Clock::now();
+    const std::int32_t count = port.Read(got, 7);
+    return {count, MsSince(start)};
+}
+
 } // namespace
 
 TEST_F(PtyPortTest, BytesTravelBothWays) {
@@ -38,12 +51,10 @@ TEST_F(PtyPortTest, BytesTravelBothWays) {
 
 TEST_F(PtyPortTest, ASilentReadReturnsNothingAtTheTotalTimeout) {
     OpenPort();
-    char got[7];
-    const auto start = Clock::now();
-    EXPECT_EQ(port.Read(got, 7), 0); // 5 x 7 + 200 ms
-    const long long elapsed = MsSince(start);
-    EXPECT_GE(elapsed, 230);
-    EXPECT_LT(elapsed, 235 + 300);
+    const TimedRead read = ReadSeven(port);
+    EXPECT_EQ(read.count, 0); // 5 x 7 + 200 ms
+    EXPECT_GE(read.ms, 230);
+    EXPECT_LT(read.ms, 235 + 300);
 }
 
 TEST_F(PtyPortTest, AReadEndsAnIntervalAfterTheLastByte) {
@@ -71,22 +82,19 @@ TEST_F(PtyPortTest, AReadEndsAnIntervalAfterTheLastByte) {
 TEST_F(PtyPortTest, ThreeBytesThenSilenceReturnThreeBeforeTheTotalTimeout) {
     OpenPort();
     ASSERT_TRUE(pty.Write("abc", 3));
-    char got[7] = {};
-    const auto start = Clock::now();
-    EXPECT_EQ(port.Read(got, 7), 3);
-    const long long elapsed = MsSince(start);
-    EXPECT_GE(elapsed, 190);
-    EXPECT_LT(elapsed, 235 + 300);
+    const TimedRead read = ReadSeven(port);
+    EXPECT_EQ(read.count, 3);
+    EXPECT_GE(read.ms, 190);
+    EXPECT_LT(read.ms, 235 + 300);
 }
 
 TEST_F(PtyPortTest, AReadReturnsAsSoonAsTheCountHasArrived) {
     port.Timeouts().SetReadTotalConstant(3000);
     OpenPort();
     ASSERT_TRUE(pty.Write("1234567", 7));
-    char got[7];
-    const auto start = Clock::now();
-    EXPECT_EQ(port.Read(got, 7), 7);
-    EXPECT_LT(MsSince(start), 1000);
+    const TimedRead read = ReadSeven(port);
+    EXPECT_EQ(read.count, 7);
+    EXPECT_LT(read.ms, 1000);
 }
 
 TEST_F(PtyPortTest, TheDefaultTimeoutsReturnAtOnceWithWhatIsQueued) {
@@ -95,16 +103,15 @@ TEST_F(PtyPortTest, TheDefaultTimeoutsReturnAtOnceWithWhatIsQueued) {
     port.SetTimeouts(defaults);
     EXPECT_EQ(port.Timeouts().ReadInterval(), -1);
     OpenPort();
-    char got[7];
-    auto start = Clock::now();
-    EXPECT_EQ(port.Read(got, 7), 0);
-    EXPECT_LT(MsSince(start), 1000);
+    const TimedRead empty = ReadSeven(port);
+    EXPECT_EQ(empty.count, 0);
+    EXPECT_LT(empty.ms, 1000);
 
     ASSERT_TRUE(pty.Write("xy", 2));
     ASSERT_TRUE(WaitForInput(2));
-    start = Clock::now();
-    EXPECT_EQ(port.Read(got, 7), 2);
-    EXPECT_LT(MsSince(start), 1000);
+    const TimedRead queued = ReadSeven(port);
+    EXPECT_EQ(queued.count, 2);
+    EXPECT_LT(queued.ms, 1000);
 }
 
 TEST_F(PtyPortTest, ReadIntervalMinusOneWithATotalWaitsForTheTotal) {
@@ -112,10 +119,9 @@ TEST_F(PtyPortTest, ReadIntervalMinusOneWithATotalWaitsForTheTotal) {
     port.Timeouts().SetReadInterval(-1); // the largest interval: only the total ends the read
     OpenPort();
     ASSERT_TRUE(pty.Write("a", 1));
-    char got[7];
-    const auto start = Clock::now();
-    EXPECT_EQ(port.Read(got, 7), 1);
-    EXPECT_GE(MsSince(start), 230);
+    const TimedRead read = ReadSeven(port);
+    EXPECT_EQ(read.count, 1);
+    EXPECT_GE(read.ms, 230);
 }
 
 TEST_F(PtyPortTest, AHangUpDuringAReadRaisesAtOnce) {

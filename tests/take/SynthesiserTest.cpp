@@ -44,6 +44,15 @@ TEST(StreamedWav, DataRunsToTheEndWhateverTheSizesSay) {
     ASSERT_TRUE(spoken);
     EXPECT_EQ(spoken->rate, 22050);
     EXPECT_EQ(spoken->samples, (std::vector<std::int16_t>{1, -1}));
+    // A data size the stream holds ends the data where a chunk follows; 0 is the unfilled size.
+    const auto withDataSize = [](std::string_view size) {
+        const std::string header = WavHeader(22050, 1, 1, 16);
+        return header.substr(0, header.size() - 4) + std::string(size) +
+               std::string("\x01\x00\xff\xffLIST", 8);
+    };
+    EXPECT_EQ(ReadStreamedWav(withDataSize({"\x02\0\0\0", 4})).value().samples,
+              (std::vector<std::int16_t>{1}));
+    EXPECT_EQ(ReadStreamedWav(withDataSize({"\0\0\0\0", 4})).value().samples.size(), 4U);
     for (const std::string& bad : {WavHeader(22050, 3, 1, 16), WavHeader(22050, 1, 2, 16),
                                    WavHeader(22050, 1, 1, 8), std::string("RIFF"), std::string()})
         EXPECT_FALSE(ReadStreamedWav(bad));

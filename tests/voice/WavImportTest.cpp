@@ -15,7 +15,6 @@
 namespace {
 
 using wavtest::Bytes;
-using wavtest::FmtFields;
 using wavtest::WavBuilder;
 
 class RecordingReporter : public ImportQuestions {
@@ -207,7 +206,7 @@ Bytes Patched(Bytes file, std::size_t offset, std::string_view bytes) {
 TEST_F(WavImportTest, RefusalsLeaveTheSlotAsItWas) {
     const std::vector<std::int16_t> some = wavtest::Signal(10);
     const Bytes good = wavtest::CanonicalWav(some);
-    const auto unsupported = [&](FmtFields f) { return WavBuilder().Fmt(f).Data(some).Build(); };
+    const auto unsupported = [&](WaveFormat f) { return WavBuilder().Fmt(f).Data(some).Build(); };
     const std::vector<Refusal> refusals = {
         {"empty file", {}, ImportMessageKind::ReadFailed},
         {"15 bytes", Truncated(good, 15), ImportMessageKind::ReadFailed},

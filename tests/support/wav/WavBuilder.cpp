@@ -24,7 +24,7 @@ void PutText(Bytes& out, std::string_view text) {
 
 } // namespace
 
-Bytes FmtBody(const FmtFields& f, std::size_t extraBytes) {
+Bytes FmtBody(const WaveFormat& f, std::size_t extraBytes) {
     Bytes body;
     Put16(body, f.formatTag);
     Put16(body, f.channels);
@@ -71,7 +71,7 @@ WavBuilder& WavBuilder::Chunk(std::string_view id, Bytes body, std::optional<std
     return *this;
 }
 
-WavBuilder& WavBuilder::Fmt(const FmtFields& fields, std::size_t extraBytes) {
+WavBuilder& WavBuilder::Fmt(const WaveFormat& fields, std::size_t extraBytes) {
     return Chunk("fmt ", FmtBody(fields, extraBytes));
 }
 

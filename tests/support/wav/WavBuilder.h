@@ -1,5 +1,7 @@
 #pragma once
 
+#include "voice/RiffChunks.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -14,17 +16,8 @@ namespace wavtest {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct FmtFields {
-    std::uint16_t formatTag = 1;
-    std::uint16_t channels = 1;
-    std::uint32_t samplesPerSecond = 8000;
-    std::uint32_t bytesPerSecond = 16000;
-    std::uint16_t blockAlign = 2;
-    std::uint16_t bitsPerSample = 16;
-};
-
 // The fmt body: the 16 fields, then extraBytes more (an 18-byte fmt has 2: a zero extension size).
-Bytes FmtBody(const FmtFields& fields = {}, std::size_t extraBytes = 0);
+Bytes FmtBody(const WaveFormat& fields = {}, std::size_t extraBytes = 0);
 
 // Little-endian 16-bit samples.
 Bytes SampleBytes(std::span<const std::int16_t> samples);
@@ -38,7 +31,7 @@ public:
     // field (an overstated or understated data size, a broken chunk header).
     WavBuilder& Chunk(std::string_view id, Bytes body, std::optional<std::uint32_t> declaredSize = {},
                       bool pad = true);
-    WavBuilder& Fmt(const FmtFields& fields = {}, std::size_t extraBytes = 0);
+    WavBuilder& Fmt(const WaveFormat& fields = {}, std::size_t extraBytes = 0);
     WavBuilder& Data(std::span<const std::int16_t> samples, std::optional<std::uint32_t> declaredSize = {});
     // LIST/INFO with the given (id, text) pairs; texts are NUL-terminated as writers do.
     WavBuilder& Info(const std::vector<std::pair<std::string, std::string>>& texts);
