@@ -2,6 +2,7 @@
 # following the imports through the Windows libraries' and the compiler's folders. Windows' own DLLs
 # are on every machine and stay out. Set before it runs: VP_BINARIES (programs and plugins) and
 # VP_DLL_DIRS.
+cmake_policy(PUSH)
 cmake_policy(SET CMP0057 NEW) # IN_LIST
 set(CMAKE_GET_RUNTIME_DEPENDENCIES_PLATFORM windows+pe)
 set(CMAKE_GET_RUNTIME_DEPENDENCIES_TOOL objdump)
@@ -45,3 +46,4 @@ while(scan)
 endwhile()
 list(REMOVE_DUPLICATES dlls)
 file(INSTALL ${dlls} DESTINATION ${CMAKE_INSTALL_PREFIX})
+cmake_policy(POP)
