@@ -30,12 +30,14 @@ std::string SaveBank(const std::string& file, VoiceBank& bank) {
 
 namespace {
 constexpr auto kBankWait = std::chrono::seconds(3);
-}
+
+const char kBankBusy[] = "файл занят другой программой, изменяющей его; попробуйте ещё раз";
+} // namespace
 
 std::string HeldBank::Load(const std::string& file, VoiceBank& bank, bool mayBeNew) {
     file_ = file;
     if (lock_.Lock(PathOf(file), kBankWait) == BankLock::Result::Busy)
-        return "файл занят другой программой, изменяющей его; попробуйте ещё раз";
+        return kBankBusy;
     std::error_code error;
     existed_ = !mayBeNew || std::filesystem::exists(PathOf(file), error) || error;
     return existed_ ? LoadBank(file, bank) : std::string();
@@ -45,4 +47,11 @@ std::string HeldBank::Save(VoiceBank& bank) {
     if (existed_ && !lock_.Unchanged())
         return "файл изменён другой программой после чтения; изменение не сохранено";
     return SaveBank(file_, bank);
+}
+
+std::string HeldBank::Replace(const std::string& file, VoiceBank& bank) {
+    file_ = file;
+    if (lock_.Lock(PathOf(file), kBankWait) == BankLock::Result::Busy)
+        return kBankBusy;
+    return SaveBank(file, bank);
 }

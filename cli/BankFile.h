@@ -27,6 +27,8 @@ public:
     // Holds and reads the file; where `mayBeNew`, a missing file gives an empty bank.
     std::string Load(const std::string& file, VoiceBank& bank, bool mayBeNew);
     std::string Save(VoiceBank& bank);
+    // Holds the file and writes the bank over whatever it held (a bank read from a controller).
+    std::string Replace(const std::string& file, VoiceBank& bank);
 
 private:
     BankLock lock_;

@@ -184,7 +184,7 @@ int RunTransfer(const CommandLine& line) {
         if (result.outcome != TransferOutcome::Succeeded)
             return result;
         bank->UnpackImage(true);
-        if (const std::string message = SaveBank(file, *bank); !message.empty()) {
+        if (const std::string message = HeldBank().Replace(file, *bank); !message.empty()) {
             view.SetActionCaption(file + ": " + message);
             result.outcome = TransferOutcome::Failed;
         }

@@ -359,6 +359,13 @@ TEST_F(Cli, UsedOnlyReadTakesTheEndFromTheControllersDirectory) {
     EXPECT_EQ(read.code, 0) << read.out << read.err;
     EXPECT_EQ(controller.Count().readBlocks, static_cast<int>(kUsedBlocks));
     EXPECT_TRUE(ReadBank("copy.vce") == image);
+
+    BankLock held; // a run changing the bank: the read does not write over it
+    ASSERT_EQ(held.Lock(folder / "bank.vce", std::chrono::milliseconds(0)), BankLock::Result::Locked);
+    const CliResult busy = Run(WithPorts({"read", "bank.vce", "--used-only"}));
+    EXPECT_NE(busy.code, 0);
+    EXPECT_TRUE(Contains(busy.out + busy.err, "файл занят другой программой")) << busy.out << busy.err;
+    EXPECT_TRUE(held.Unchanged());
 }
 
 TEST_F(Cli, UsedOnlyCompareStopsAtTheFirstDifference) {
