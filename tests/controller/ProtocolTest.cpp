@@ -219,7 +219,6 @@ TEST_F(Protocol, GivesUpAWriteBlockAfterFiveAttempts) {
 }
 
 TEST_F(Protocol, GivesUpAReadBlockAfterThreeAttemptsKeepingTheBlocksRead) {
-    SetUpControllerLine(port); // a whole block's patient wait, three times over, would take a minute
     std::vector<std::uint8_t> memory(kImageSize);
     Randomize(memory, 5);
     controller.WriteMemory(0, memory);
@@ -294,11 +293,15 @@ TEST_F(Protocol, AWrongChecksumIsTriedAgainLikeAMissingAnswer) {
 // acknowledgement of the same block that the controller sends a little later, then arrives while the
 // next block is read, and is dropped. The last block's answer is shorter than the one before it.
 TEST_F(Protocol, ALateAnswerToARetriedBlockIsNotTakenForTheNextBlocksAnswer) {
-    SetUpControllerLine(port); // the line's own time-outs, which the delays are measured against
     Randomize(bank->image, 9);
     controller.WriteMemory(0, bank->image);
+    const auto pastTheTimeOut = [this](int answerLength) {
+        return port.Timeouts().ReadTotalMultiplier() * answerLength + port.Timeouts().ReadTotalConstant() +
+               200;
+    };
     for (const auto& [stage, block, delayMs] :
-         {std::tuple{Stage::WriteBlock, 4, 400}, std::tuple{Stage::ReadBlock, kBlocks - 2, 1600}}) {
+         {std::tuple{Stage::WriteBlock, 4, pastTheTimeOut(7)},
+          std::tuple{Stage::ReadBlock, kBlocks - 2, pastTheTimeOut(246)}}) {
         SCOPED_TRACE(block);
         controller.ClearFaults();
         controller.InjectFault(

@@ -155,9 +155,8 @@ void ControllerEmulator::Impl::Violation(std::string text) {
 
 void ControllerEmulator::Impl::Serve() {
     prctl(PR_SET_TIMERSLACK, 1UL); // paced answers are due to the microsecond, not 50 us late
-    // Where allowed, the controller is never starved by a loaded machine: each attempt of the program
-    // purges the line, and on a pseudo-terminal that drops a request the emulator has not read yet (a
-    // real UART has sent it by then). The thread only ever waits in poll, so it cannot hog a core.
+    // Where allowed, the controller is never starved by a loaded machine, so that it answers within the
+    // program's time-outs. The thread only ever waits in poll, so it cannot hog a core.
     const sched_param realTime{.sched_priority = 1};
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &realTime);
     std::array<std::uint8_t, kReadChunk> chunk{};
