@@ -188,7 +188,8 @@ TEST_F(PtyPortTest, ClearBufferDiscardsReceivedBytesOnlyWhenAsked) {
 }
 
 TEST_F(PtyPortTest, APurgeAfterAWriteKeepsWhatTheWriteSent) {
-    SKIP_UNDER_WINE("purges a pseudo-terminal's transmit queue that the far end has not read yet");
+    SKIP_UNDER_WINE(
+        "drops what was written before a purge of the transmit queue if the far end has not read it");
     OpenPort();
     std::string sent;
     for (int i = 0; i < 200; ++i) { // the kernel hands some of them to the far end only after the purge
