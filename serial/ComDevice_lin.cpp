@@ -80,6 +80,12 @@ short WaitFor(int fd, short events, const Clock::time_point* deadline) {
     }
 }
 
+// Bytes the device still holds to send; -1 when it cannot tell.
+int QueuedForSending(int fd) {
+    int queued = 0;
+    return ioctl(fd, TIOCOUTQ, &queued) == 0 ? queued : -1;
+}
+
 Clock::time_point After(Clock::time_point start, std::uint64_t milliseconds) {
     // Deadlines beyond any real wait (up to 2^64 ms) are clamped rather than overflowing the clock.
     constexpr std::uint64_t limit = 1000ull * 3600 * 24 * 365 * 100;
@@ -362,8 +368,8 @@ std::int32_t ComDevice::Write(const void* buffer, std::int32_t count) {
     // than a millisecond: adapters with deep buffers often empty them faster than the line would.
     const auto byteTime = std::chrono::microseconds(10'000'000 / std::max(s.bitsPerSecond, 1));
     for (;;) {
-        int queued = 0;
-        if (ioctl(s.fd, TIOCOUTQ, &queued) != 0)
+        const int queued = QueuedForSending(s.fd);
+        if (queued < 0)
             break;
         if (queued <= 0 && s.TransmitterEmpty())
             break;
@@ -381,6 +387,12 @@ std::int32_t ComDevice::Write(const void* buffer, std::int32_t count) {
 
 void ComDevice::Purge(bool input, bool output) {
     State& s = *state_;
+    // Nothing left to discard once the device counts every written byte as sent. A pseudo-terminal
+    // counts them so at once, yet flushing its output drops what the kernel has not yet handed to the
+    // far end, and a loaded machine can take seconds to hand it over: a request sent before a retry's
+    // purge would be lost although it was sent.
+    if (output && QueuedForSending(s.fd) == 0)
+        output = false;
     if (!input && !output)
         return;
     const int queues = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;

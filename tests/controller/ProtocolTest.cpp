@@ -225,7 +225,6 @@ TEST_F(Protocol, GivesUpAWriteBlockAfterFiveAttempts) {
 }
 
 TEST_F(Protocol, GivesUpAReadBlockAfterThreeAttemptsKeepingTheBlocksRead) {
-    SetUpControllerLine(port); // a whole block's patient wait, three times over, would take a minute
     const std::vector<std::uint8_t> memory = ControllerHoldsRandomBytes(5);
     std::fill(bank->image.begin(), bank->image.end(), 0xA5);
     controller.InjectFault({.stage = Stage::ReadBlock, .kind = FaultKind::NoAnswer, .block = 2});
@@ -298,11 +297,15 @@ TEST_F(Protocol, AWrongChecksumIsTriedAgainLikeAMissingAnswer) {
 // acknowledgement of the same block that the controller sends a little later, then arrives while the
 // next block is read, and is dropped. The last block's answer is shorter than the one before it.
 TEST_F(Protocol, ALateAnswerToARetriedBlockIsNotTakenForTheNextBlocksAnswer) {
-    SetUpControllerLine(port); // the line's own time-outs, which the delays are measured against
     Randomize(bank->image, 9);
     controller.WriteMemory(0, bank->image);
+    const auto pastTheTimeOut = [this](int answerLength) {
+        return port.Timeouts().ReadTotalMultiplier() * answerLength + port.Timeouts().ReadTotalConstant() +
+               200;
+    };
     for (const auto& [stage, block, delayMs] :
-         {std::tuple{Stage::WriteBlock, 4, 400}, std::tuple{Stage::ReadBlock, kBlocks - 2, 1600}}) {
+         {std::tuple{Stage::WriteBlock, 4, pastTheTimeOut(7)},
+          std::tuple{Stage::ReadBlock, kBlocks - 2, pastTheTimeOut(246)}}) {
         SCOPED_TRACE(block);
         controller.ClearFaults();
         controller.InjectFault(

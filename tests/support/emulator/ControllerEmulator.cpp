@@ -10,8 +10,6 @@
 #include <mutex>
 #include <optional>
 #include <poll.h>
-#include <pthread.h>
-#include <sched.h>
 #include <set>
 #include <stdexcept>
 #include <sys/eventfd.h>
@@ -155,11 +153,6 @@ void ControllerEmulator::Impl::Violation(std::string text) {
 
 void ControllerEmulator::Impl::Serve() {
     prctl(PR_SET_TIMERSLACK, 1UL); // paced answers are due to the microsecond, not 50 us late
-    // Where allowed, the controller is never starved by a loaded machine: each attempt of the program
-    // purges the line, and on a pseudo-terminal that drops a request the emulator has not read yet (a
-    // real UART has sent it by then). The thread only ever waits in poll, so it cannot hog a core.
-    const sched_param realTime{.sched_priority = 1};
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &realTime);
     std::array<std::uint8_t, kReadChunk> chunk{};
     for (;;) {
         std::array<pollfd, 2> fds{{{pty.MasterFd(), POLLIN, 0}, {stopEvent, POLLIN, 0}}};
