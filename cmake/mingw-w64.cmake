@@ -27,5 +27,5 @@ set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
 # Debian's wine64 package has no wrapper in PATH; the loader lives here.
 find_program(VP_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(VP_WINE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${VP_WINE})
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/run-under-wine ${VP_WINE})
 endif()
