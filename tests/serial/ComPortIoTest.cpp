@@ -177,7 +177,6 @@ TEST_F(PtyPortTest, AWriteEndsAtItsTimeoutWhenThePeerTakesNothing) {
 }
 
 TEST_F(PtyPortTest, ClearBufferDiscardsReceivedBytesOnlyWhenAsked) {
-    SKIP_UNDER_WINE("empties a pseudo-terminal's receive queue on a purge of the transmit queue");
     port.Timeouts().SetReadTotalConstant(50);
     port.Timeouts().SetReadTotalMultiplier(0);
     OpenPort();
@@ -194,8 +193,6 @@ TEST_F(PtyPortTest, ClearBufferDiscardsReceivedBytesOnlyWhenAsked) {
 }
 
 TEST_F(PtyPortTest, APurgeAfterAWriteKeepsWhatTheWriteSent) {
-    SKIP_UNDER_WINE(
-        "drops what was written before a purge of the transmit queue if the far end has not read it");
     OpenPort();
     std::string sent;
     for (int i = 0; i < 200; ++i) { // the kernel hands some of them to the far end only after the purge
