@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "controller/Cp1251.h"
+#include "controller/ReadTimeoutsRestorer.h"
 #include "serial/CPort.h"
 #include "voice/Checksum.h"
 #include "voice/StoredPhrase.h"
@@ -60,25 +61,6 @@ bool HasChecksum(std::span<const std::uint8_t> answer) {
 bool Echoes(std::span<const std::uint8_t> answer, std::span<const std::uint8_t> request) {
     return std::equal(request.begin(), request.begin() + kBlockHeader, answer.begin());
 }
-
-// Puts the port's read time-outs back as they were, whatever happened meanwhile.
-class ReadTimeoutsRestorer {
-public:
-    explicit ReadTimeoutsRestorer(TComTimeouts& timeouts)
-        : timeouts_(timeouts), multiplier_(timeouts.ReadTotalMultiplier()),
-          constant_(timeouts.ReadTotalConstant()) {}
-    ~ReadTimeoutsRestorer() {
-        timeouts_.SetReadTotalMultiplier(multiplier_);
-        timeouts_.SetReadTotalConstant(constant_);
-    }
-    ReadTimeoutsRestorer(const ReadTimeoutsRestorer&) = delete;
-    ReadTimeoutsRestorer& operator=(const ReadTimeoutsRestorer&) = delete;
-
-private:
-    TComTimeouts& timeouts_;
-    std::int32_t multiplier_;
-    std::int32_t constant_;
-};
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // The transfer worker's side of TReadData: one transfer from the wait for the dialog to its closing.
 #include "link/ReadData.h"
 
+#include "controller/ReadTimeoutsRestorer.h"
 #include "link/ReadWriteAction.h"
 #include "serial/CPort.h"
 #include "voice/Voicebank.h"
@@ -15,6 +16,8 @@ namespace {
 // The end phase looks at the cancel flag this often when it can't drain the port.
 constexpr auto kClickPoll = std::chrono::milliseconds(200);
 constexpr std::int32_t kDrainBytes = 3;
+// The longest draining read: the controller line's own read time-out for kDrainBytes.
+constexpr std::int32_t kLongestDrainMs = 215;
 
 TFormReadWriteAtion& AwaitDialog() {
     for (;;) {
@@ -64,11 +67,21 @@ void TReadData::EndPhase(TFormReadWriteAtion& dialog, bool drainPort) {
     Synchronize([this] { mainWindow_->repaint(); });
 }
 
-// One draining read, which lasts up to the port's read time-out; false once the port has failed. A read
-// that comes back empty at once (a line gone without an error) is paced like the poll.
+// One draining read, which lasts up to the port's read time-out, and no longer than the line's own, so
+// that a click takes effect as soon with a port given more patience (or none: a total of 0 waits for
+// ever); false once the port has failed. A read that comes back empty at once (a line gone without an
+// error) is paced like the poll.
 bool TReadData::Drain() {
     const auto start = std::chrono::steady_clock::now();
     try {
+        TComTimeouts& timeouts = port_.Timeouts();
+        const ReadTimeoutsRestorer restorer(timeouts);
+        const std::int64_t total =
+            std::int64_t{timeouts.ReadTotalMultiplier()} * kDrainBytes + timeouts.ReadTotalConstant();
+        if (total <= 0 || total > kLongestDrainMs) {
+            timeouts.SetReadTotalMultiplier(0);
+            timeouts.SetReadTotalConstant(kLongestDrainMs);
+        }
         std::uint8_t scrap[kDrainBytes];
         if (port_.Read(scrap, kDrainBytes) == 0)
             std::this_thread::sleep_until(start + kClickPoll);

@@ -182,6 +182,16 @@ TEST_F(Transfer, ComparingNeverChangesTheWorkingBank) {
     EXPECT_EQ(controller.Count().writeBlocks, 0);
 }
 
+// The outcome stays up while the line is drained; a port whose reads have no time limit must not hold
+// the click on "Закрыть".
+TEST_F(Transfer, TheClickClosesTheDialogThoughThePortsReadsHaveNoTimeLimit) {
+    controller.WriteMemory(0, PackedImage());
+    port.Timeouts().SetReadTotalMultiplier(0);
+    port.Timeouts().SetReadTotalConstant(0);
+    EXPECT_EQ(Run(TransferMode::Compare).caption, "Сообщения контроллера аналогичны текущим");
+    EXPECT_EQ(port.Timeouts().ReadTotalConstant(), 0);
+}
+
 // A cancel is looked at after each block; the dialog then closes without a second click.
 TEST_F(Transfer, ACancelStopsAfterTheCurrentBlockAndClosesTheDialogAtOnce) {
     controller.Hold(Stage::WriteBlock);
