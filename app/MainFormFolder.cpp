@@ -9,6 +9,7 @@
 #include "audio/ImportRecording.h"
 #include "voice/EventNames.h"
 #include "voice/PhraseFolder.h"
+#include "voice/SaveErrorText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -106,7 +107,8 @@ void TForm1::FileExportFolderExecute() {
     const FolderExport result = ExportFolder(workingBank, ToPath(FolderDialog->FileName));
     if (!result.failed.empty()) {
         ShowWarning(this, kExportFolderCaption,
-                    QStringLiteral("Не удалось сохранить файлы:\n%1").arg(FileNames(result.failed)));
+                    QStringLiteral("Не удалось сохранить файлы (%1):\n%2")
+                        .arg(QString::fromStdString(SaveErrorText(result.reason)), FileNames(result.failed)));
         return;
     }
     Dialogs::Current().Message(this, QMessageBox::Information, kExportFolderCaption,

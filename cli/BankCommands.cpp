@@ -113,7 +113,7 @@ int RunImport(const CommandLine& line) {
     for (const std::string& warning : reporter.warnings) // a cut recording, most often
         PrintError(recording + ": " + warning);
     if (!reporter.errors.empty()) // the bank's file stays as it was
-        return Fail(line, recording, reporter.errors.back());
+        return Fail(line, recording, WithReadReason(recording, reporter.errors.back()));
     if (const std::string message = held.Save(*bank); !message.empty())
         return Fail(line, file, message);
     ShowEvent(line, *bank, event, reporter.warnings, converted);

@@ -1,5 +1,6 @@
 #include "BankFile.h"
 
+#include "voice/ReadErrorText.h"
 #include "voice/SaveErrorText.h"
 #include "voice/VoiceFile.h"
 #include "voice/Voicebank.h"
@@ -10,11 +11,21 @@ std::filesystem::path PathOf(const std::string& utf8) {
     return std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size());
 }
 
+std::string WithReason(const std::string& message, const std::string& why, const std::error_code& reason) {
+    const std::string name = ErrorName(reason);
+    return message + ": " + why + (name.empty() ? "" : " (" + name + ")");
+}
+
+std::string WithReadReason(const std::string& file, const std::string& message) {
+    const std::error_code reason = WhyUnreadable(PathOf(file));
+    return reason ? WithReason(message, ReadErrorText(reason), reason) : message;
+}
+
 std::string LoadBank(const std::string& file, VoiceBank& bank) {
     bool fullLayout = true;
     const VoiceFileResult result = ReadVoiceFile(PathOf(file), bank.image, fullLayout);
     if (result != kVoiceFileOk)
-        return std::string(VoiceFileReadError(result));
+        return WithReadReason(file, std::string(VoiceFileReadError(result)));
     bank.UnpackImage(fullLayout);
     return {};
 }
@@ -25,7 +36,7 @@ std::string SaveBank(const std::string& file, VoiceBank& bank) {
     if (WriteVoiceFile(PathOf(file), bank.image, reason) == kVoiceFileOk)
         return {};
     const std::string failed(kVoiceFileWriteError);
-    return reason ? failed + ": " + SaveErrorText(reason) : failed;
+    return reason ? WithReason(failed, SaveErrorText(reason), reason) : failed;
 }
 
 namespace {

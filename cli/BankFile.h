@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 class VoiceBank;
 
@@ -14,6 +15,13 @@ class VoiceBank;
 // A file name as the command line gives it (UTF-8) as a path; a plain conversion would read it in
 // Windows' ANSI code page, which cannot hold every name.
 std::filesystem::path PathOf(const std::string& utf8);
+
+// A file's failure as one sentence: the message, why, and the system's name of the error in brackets
+// after it: "Невозможно открыть файл: файл не найден (ENOENT)".
+std::string WithReason(const std::string& message, const std::string& why, const std::error_code& reason);
+// The message of a file that could not be read, with why where the system can say; unchanged for a
+// file that opens, whose content is what is wrong.
+std::string WithReadReason(const std::string& file, const std::string& message);
 
 // Reads the voice file into the bank's slots ("Открыть" of the file menu).
 std::string LoadBank(const std::string& file, VoiceBank& bank);

@@ -8,6 +8,7 @@
 #include "audio/ImportRecording.h"
 #include "audio/Loudness.h"
 #include "voice/PhraseFolder.h"
+#include "voice/SaveErrorText.h"
 
 #include <iostream>
 #include <memory>
@@ -83,7 +84,7 @@ int RunImportFolder(const CommandLine& line) {
         if (outcome == ImportOutcome::Loaded)
             ++loaded;
         if (!said.last.empty())
-            skipped.push_back({Utf8(phrase.file.filename()), said.last});
+            skipped.push_back({Utf8(phrase.file.filename()), WithReadReason(Utf8(phrase.file), said.last)});
     }
     if (const std::string message = held.Save(*bank); !message.empty())
         return Fail(line, file, message, false);
@@ -101,7 +102,8 @@ int RunExportFolder(const CommandLine& line) {
     const FolderExport exported = ExportFolder(*bank, PathOf(line.arguments[1]));
     std::vector<Skipped> skipped;
     for (const auto& failed : exported.failed)
-        skipped.push_back({Utf8(failed), "не удалось записать файл"});
+        skipped.push_back({Utf8(failed), WithReason("не удалось записать файл",
+                                                    SaveErrorText(exported.reason), exported.reason)});
     return Report(line, *bank, exported.written, skipped);
 }
 

@@ -126,10 +126,13 @@ FolderExport ExportFolder(const VoiceBank& bank, const std::filesystem::path& fo
         if (bank.Slot(event).count == 0)
             continue;
         const std::filesystem::path file = folder / FromUtf8(PhraseFileName(event));
-        if (WriteWavFile(file, DecodeSlot(bank.Slot(event))))
+        std::error_code reason;
+        if (WriteWavFile(file, DecodeSlot(bank.Slot(event)), reason)) {
             ++result.written;
-        else
+        } else {
             result.failed.push_back(file);
+            result.reason = reason;
+        }
     }
     return result;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 // A folder of phrases, one audio file per event, as a studio or a colleague hands them over.
@@ -33,9 +34,10 @@ struct FolderPlan {
 FolderPlan PlanFolder(const std::filesystem::path& folder);
 
 // Writes each event's phrase as the controller plays it to PhraseFileName in the folder, replacing a
-// file of that name. Returns the files that could not be written.
+// file of that name. Returns the files that could not be written, and why the last of them was not.
 struct FolderExport {
     int written = 0;
     std::vector<std::filesystem::path> failed;
+    std::error_code reason;
 };
 FolderExport ExportFolder(const VoiceBank& bank, const std::filesystem::path& folder);

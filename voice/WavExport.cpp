@@ -17,6 +17,12 @@ void Put(std::uint8_t*& out, std::uint32_t value, int bytes) {
 } // namespace
 
 bool WriteWavFile(const std::filesystem::path& path, std::span<const std::int16_t> samples) {
+    std::error_code ignored;
+    return WriteWavFile(path, samples, ignored);
+}
+
+bool WriteWavFile(const std::filesystem::path& path, std::span<const std::int16_t> samples,
+                  std::error_code& reason) {
     // The largest slot is about 2 MB, far from the 4 GB a RIFF size can count.
     const auto dataSize = static_cast<std::uint32_t>(samples.size() * 2);
     std::array<std::uint8_t, 44> header{'R', 'I', 'F', 'F', 0,   0,   0,   0,
@@ -42,6 +48,6 @@ bool WriteWavFile(const std::filesystem::path& path, std::span<const std::int16_
         data[2 * i] = static_cast<std::uint8_t>(value);
         data[2 * i + 1] = static_cast<std::uint8_t>(value >> 8);
     }
-    return WriteFileSafely(path,
-                           {std::span<const std::uint8_t>(header), std::span<const std::uint8_t>(data)});
+    return WriteFileSafely(path, {std::span<const std::uint8_t>(header), std::span<const std::uint8_t>(data)},
+                           reason);
 }

@@ -159,9 +159,12 @@ TEST_F(Cli, BankCommandsTellTheWindowsMessagesAndExitCodes) {
          "stereo.wav: WAV, 8000 Гц, 16 бит, стерео, преобразован"},
         {{"delete", "bank.vce", "5"}, 0, " 5        0 Сек.  Тревога по входу 3\nЗанято: 12 Сек."},
         {{"import", "bank.vce", "5", "notes.txt"}, 1, "notes.txt: Неверный формат файла"},
-        {{"import", "bank.vce", "5", "missing.wav"}, 1, "missing.wav: Невозможно открыть файл"},
+        {{"import", "bank.vce", "5", "missing.wav"},
+         1,
+         "missing.wav: Невозможно открыть файл: файл не найден (ENOENT)"},
         {{"info", "bank.vce"}, 0, " 5        0 Сек.  Тревога по входу 3\n 6"},
-        {{"info", "missing.vce"}, 1, "missing.vce: Невозможно открыть файл"},
+        {{"info", "missing.vce"}, 1, "missing.vce: Невозможно открыть файл: файл не найден (ENOENT)"},
+        {{"info", "."}, 1, ".: Невозможно открыть файл: это папка, а не файл (EISDIR)"},
         {{"delete", "bank.vce", "7"}, 0, " 7        0 Сек.  Тревога по входу 5\nЗанято: 10 Сек."},
         {{"import", "bank.vce", "9", "long.wav"}, 0, "Занято: 134,8 Сек.    Свободно: 0 Сек."},
         {{"delete", "missing.vce", "1"}, 1, "missing.vce: Невозможно открыть файл"},
@@ -248,7 +251,7 @@ TEST_F(Cli, JsonDocumentsForScripts) {
     const CliResult failed = Run({"info", "missing.vce", "--json"});
     EXPECT_EQ(failed.code, 1);
     EXPECT_EQ(failed.out, "{\n  \"command\": \"info\",\n  \"file\": \"missing.vce\",\n  \"error\": "
-                          "\"Невозможно открыть файл\"\n}\n");
+                          "\"Невозможно открыть файл: файл не найден (ENOENT)\"\n}\n");
     EXPECT_TRUE(Contains(Run({"ports", "--json"}).out, "\"ports\": ["));
 }
 
@@ -260,12 +263,12 @@ TEST_F(Cli, JsonFailuresNameTheFileAndTheReasonInValidUtf8) {
     const CliResult notUtf8 = Run({"info", "bad\xff\xc3.vce", "--json"});
     EXPECT_EQ(notUtf8.out,
               "{\n  \"command\": \"info\",\n  \"file\": \"bad\\ufffd\\ufffd.vce\",\n  \"error\": "
-              "\"Невозможно открыть файл\"\n}\n");
+              "\"Невозможно открыть файл: файл не найден (ENOENT)\"\n}\n");
     fs::create_symlink("no-such-folder/bank.vce", folder / "link.vce");
     const CliResult unsaved = Run({"import", "link.vce", "3", "two.wav", "--json"});
     EXPECT_EQ(unsaved.code, 1);
     EXPECT_TRUE(Contains(unsaved.out, "\"file\": \"link.vce\",\n  \"error\": \"Невозможно сохранить файл: "
-                                      "папка не существует\""))
+                                      "папка не существует (ENOENT)\""))
         << unsaved.out;
 }
 
