@@ -1,11 +1,15 @@
 // The pictures of the README and the guide: the main window with a bank of phrases for a dozen events and
-// its event list open ("main"), the port dialog over it with its list open ("ports"), or the events table
-// of that bank ("bank-table"). Run under a window manager (scripts/screenshot does so under Xvfb):
-// make-screenshot <picture.png> [scene]
+// its event list open ("main"), the port dialog over it with its list open ("ports"), the events table
+// of that bank ("bank-table"), the conversion question of an opened recording ("convert"), the record
+// dialog with a take ("record"), the transfer window after a programming whose read-back differs
+// ("transfer"), or the summary of a folder of phrases ("folder-summary"). Run under a window manager
+// (scripts/screenshot does so under Xvfb): make-screenshot <picture.png> [scene]
+#include "Screenshot.h"
+
 #include "app/BankForm.h"
 #include "app/ComPortSetup.h"
-#include "app/Dialogs.h"
 #include "app/MainForm.h"
+#include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "link/ComComboBox.h"
 #include "link/ComSelect.h"
@@ -14,10 +18,8 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QPixmap>
-#include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -39,38 +41,6 @@ bool WriteSampleBank(const QString& file) {
     }
     bank->PackImage();
     return WriteVoiceFile(std::filesystem::path(file.toStdU16String()), bank->image) == kVoiceFileOk;
-}
-
-// There is no port to open here: its message would stop the picture from being taken.
-class NoMessages final : public Dialogs {
-public:
-    QMessageBox::StandardButton Message(QWidget*, QMessageBox::Icon, const QString&, const QString&,
-                                        QMessageBox::StandardButtons) override {
-        return QMessageBox::Ok;
-    }
-    QMessageBox::StandardButton QuestionWithOption(QWidget*, const QString&, const QString&, const QString&,
-                                                   bool&) override {
-        return QMessageBox::No;
-    }
-    std::optional<QString> ChooseFile(QWidget*, const FileDialog&) override { return std::nullopt; }
-};
-
-void WaitFor(const std::function<bool()>& condition) {
-    QDeadlineTimer deadline(5000);
-    while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    QDeadlineTimer settle(500); // the window manager's frame and the list's first paint
-    while (!settle.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-}
-
-// What is on the screen around the given windows.
-bool SaveShown(const QWidget& window, const std::vector<const QWidget*>& shown, const QString& picture) {
-    QRect area;
-    for (const QWidget* widget : shown)
-        area = area.united(widget->frameGeometry());
-    const QPixmap screen = window.screen()->grabWindow(0);
-    return screen.copy(area.adjusted(-8, -8, 8, 8).intersected(screen.rect())).save(picture, "PNG");
 }
 
 bool EventListScene(TForm1& window, const QString& picture) {
@@ -109,11 +79,22 @@ bool BankTableScene(TForm1& window, const QString& picture) {
     return SaveShown(window, {window.FormBank}, picture);
 }
 
-bool ShowScene(TForm1& window, const QString& scene, const QString& picture) {
+const QStringList kScenes = {"main",   "ports",    "bank-table",    "convert",
+                             "record", "transfer", "folder-summary"};
+
+bool ShowScene(TForm1& window, SceneDialogs& dialogs, const QString& scene, const QString& picture) {
     if (scene == "ports")
         return PortsScene(window, picture);
     if (scene == "bank-table")
         return BankTableScene(window, picture);
+    if (scene == "convert")
+        return ConvertScene(window, dialogs, picture);
+    if (scene == "record")
+        return RecordScene(window, picture);
+    if (scene == "transfer")
+        return TransferScene(window, picture);
+    if (scene == "folder-summary")
+        return FolderSummaryScene(window, dialogs, picture);
     return EventListScene(window, picture);
 }
 
@@ -121,8 +102,8 @@ bool ShowScene(TForm1& window, const QString& scene, const QString& picture) {
 
 int main(int argc, char** argv) {
     const QString scene = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("main");
-    if (argc < 2 || argc > 3 || (scene != "main" && scene != "ports" && scene != "bank-table")) {
-        std::fprintf(stderr, "usage: make-screenshot <picture.png> [main|ports|bank-table]\n");
+    if (argc < 2 || argc > 3 || !kScenes.contains(scene)) {
+        std::fprintf(stderr, "usage: make-screenshot <picture.png> [%s]\n", qPrintable(kScenes.join('|')));
         return 2;
     }
     const std::unique_ptr<QApplication> application = CreateApplication(argc, argv);
@@ -134,15 +115,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "make-screenshot: can't prepare a working folder\n");
         return 1;
     }
-    NoMessages noMessages;
-    Dialogs::Install(&noMessages);
+    // The scenes change settings the window remembers; the user's own stay as they are.
+    QSettings::setPath(SettingsFile::kProgramSettingsFormat, QSettings::UserScope, folder.path());
+    // There is no port to open here: its message would stop the picture from being taken.
+    SceneDialogs dialogs(Dialogs::Current());
+    Dialogs::Install(&dialogs);
     TForm1 window;
     window.FormCreate();
     window.ComboBoxEvents->setCurrentIndex(5);
     window.UpdateDisplay();
     window.show();
     WaitFor([&] { return window.frameGeometry() != window.geometry(); });
-    if (!ShowScene(window, scene, picture)) {
+    if (!ShowScene(window, dialogs, scene, picture)) {
         std::fprintf(stderr, "make-screenshot: can't write %s\n", argv[1]);
         return 1;
     }
