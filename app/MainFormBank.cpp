@@ -36,6 +36,7 @@ void TForm1::ViewBankExecute() {
             BitBtnRecordClick();
         });
         connect(FormBank, &TFormBank::FilesDropped, this, &TForm1::DropFiles);
+        FormBank->addActions({EditUndo, EditRedo}); // what is changed in the table is undone there too
         connect(FormBank, &TFormBank::DeleteClicked, this, [this](int event) {
             SelectFromBankWindow(event);
             BitBtn2Click();

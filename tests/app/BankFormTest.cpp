@@ -18,6 +18,7 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QTableWidget>
+#include <QTest>
 #include <QToolButton>
 #include <QUrl>
 
@@ -125,6 +126,16 @@ TEST_F(BankFormTest, RowsFollowTheBankAndTheSelectionBothWaysUndoIncluded) {
     form->EditUndo->trigger();
     EXPECT_EQ(Cell(3, TFormBank::Duration), "1 с");
     EXPECT_TRUE(Cell(3, TFormBank::Level).endsWith(" LUFS"));
+
+    // The keys of the table's own window, undo and redo included.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form->FormBank));
+    table->setCurrentCell(4, 1);
+    QTest::keyClick(table, Qt::Key_Delete);
+    EXPECT_EQ(Cell(4, TFormBank::Duration), "нет фразы");
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Cell(4, TFormBank::Duration), "1,5 с");
+    QTest::keyClick(table, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Cell(4, TFormBank::Duration), "нет фразы");
 }
 
 TEST_F(BankFormTest, LevellingTheBankIsOneStepThatTheTableShows) {
