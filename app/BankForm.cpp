@@ -1,5 +1,6 @@
 #include "BankForm.h"
 
+#include "AppIcon.h"
 #include "DroppedFiles.h"
 #include "FormLayout.h"
 #include "SecondsText.h"
@@ -25,10 +26,6 @@
 namespace {
 
 const QString kGeometryKey = QStringLiteral("FormBank/geometry");
-
-QIcon Icon(const char* name) {
-    return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
-}
 
 std::size_t CodesHash(const VoiceSlot& slot) {
     const auto* bytes = reinterpret_cast<const char*>(slot.buffer.data());
@@ -123,10 +120,10 @@ void TFormBank::CreateRow(int event) {
     };
     button("Listen", style()->standardIcon(QStyle::SP_MediaPlay), QStringLiteral("Прослушать"),
            &TFormBank::ListenClicked);
-    button("Open", Icon("sound-open"), QStringLiteral("Загрузить звуковой фрагмент"),
+    button("Open", AppIcon("sound-open"), QStringLiteral("Загрузить звуковой фрагмент"),
            &TFormBank::OpenClicked);
-    button("Record", Icon("sound-record"), QStringLiteral("Записать"), &TFormBank::RecordClicked);
-    button("Delete", Icon("sound-delete"), QStringLiteral("Удалить звуковой фрагмент"),
+    button("Record", AppIcon("sound-record"), QStringLiteral("Записать"), &TFormBank::RecordClicked);
+    button("Delete", AppIcon("sound-delete"), QStringLiteral("Удалить звуковой фрагмент"),
            &TFormBank::DeleteClicked);
     TableEvents->setCellWidget(event, Actions, actions);
 }

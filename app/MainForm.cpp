@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "AboutBox.h"
+#include "AppIcon.h"
 #include "BackgroundSave.h"
 #include "ComPortSetup.h"
 #include "Dialogs.h"
@@ -56,10 +57,6 @@ const QString kOpenVoiceFileCaption = QStringLiteral("Открытие файл�
 const QString kVoiceFileFilter = QStringLiteral("Файлы голосовых сообщений (*.vce)");
 const QString kDefaultVoiceFile = QStringLiteral("default.vce");
 
-QIcon Icon(const char* name) {
-    return QIcon(QStringLiteral(":/icons/%1" VP_ICON_SUFFIX).arg(QLatin1String(name)));
-}
-
 // The caption carries its access key ("&"), which menus underline and buttons leave out.
 QAction* CreateAction(QObject* owner, const char* name, const char* category, const QString& caption,
                       const QString& hint, const char* icon, const QKeySequence& shortcut = {}) {
@@ -70,7 +67,7 @@ QAction* CreateAction(QObject* owner, const char* name, const char* category, co
         action->setProperty("category", QLatin1String(category));
     action->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
     if (icon)
-        action->setIcon(Icon(icon));
+        action->setIcon(AppIcon(icon));
     return action;
 }
 
@@ -104,7 +101,7 @@ int RightOf(const QLabel* label, int x) {
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(kApplicationTitle);
-    setWindowIcon(Icon("voice-programmer"));
+    setWindowIcon(AppIcon("voice-programmer"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     UseFormFont(*this);
@@ -250,14 +247,14 @@ void TForm1::CreateSoundGroup(QWidget* parent) {
     ShowDurationsInOpenList(*ComboBoxEvents);
     connect(ComboBoxEvents, &QComboBox::activated, this, &TForm1::ComboBoxEventsChange);
 
-    BitBtn1 =
-        Place(new QPushButton(Icon("sound-open"), QStringLiteral("Открыть"), GroupBox1), "BitBtn1", 368, 22);
+    BitBtn1 = Place(new QPushButton(AppIcon("sound-open"), QStringLiteral("Открыть"), GroupBox1), "BitBtn1",
+                    368, 22);
     BitBtn1->resize(81, 25);
     BitBtn1->setToolTip(QStringLiteral("Загрузить новый звуковой фрагмент"));
     BitBtn1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
 
-    BitBtn2 = Place(new QPushButton(Icon("sound-delete"), QStringLiteral("Удалить"), GroupBox1), "BitBtn2",
+    BitBtn2 = Place(new QPushButton(AppIcon("sound-delete"), QStringLiteral("Удалить"), GroupBox1), "BitBtn2",
                     456, 22);
     BitBtn2->resize(81, 25);
     BitBtn2->setToolTip(QStringLiteral("Удалить звуковой фрагмент"));

@@ -2,6 +2,7 @@
 // the events without a phrase spoken into their slots.
 #include "MainForm.h"
 
+#include "AppIcon.h"
 #include "Dialogs.h"
 #include "FormLayout.h"
 #include "ModalDialog.h"
@@ -20,16 +21,14 @@
 #include <utility>
 
 void TForm1::CreateRecordControls() {
-    BitBtnRecord = Place(new QPushButton(QIcon(QStringLiteral(":/icons/sound-record" VP_ICON_SUFFIX)),
-                                         QStringLiteral("Записать"), GroupBox1),
+    BitBtnRecord = Place(new QPushButton(AppIcon("sound-record"), QStringLiteral("Записать"), GroupBox1),
                          "BitBtnRecord", 368, 58);
     BitBtnRecord->resize(81, 25);
     BitBtnRecord->setToolTip(QStringLiteral("Записать звуковой фрагмент"));
     connect(BitBtnRecord, &QPushButton::clicked, this, &TForm1::BitBtnRecordClick);
     setTabOrder(BitBtn2, BitBtnRecord);
 
-    FileSpeakEmpty = new QAction(QIcon(QStringLiteral(":/icons/speak" VP_ICON_SUFFIX)),
-                                 QStringLiteral("Озвучить &пустые события"), this);
+    FileSpeakEmpty = new QAction(AppIcon("speak"), QStringLiteral("Озвучить &пустые события"), this);
     FileSpeakEmpty->setObjectName(QStringLiteral("FileSpeakEmpty"));
     FileSpeakEmpty->setProperty("category", QStringLiteral("File"));
     FileSpeakEmpty->setToolTip(

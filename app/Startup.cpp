@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "AppIcon.h"
 #include "Dialogs.h"
 #include "MainForm.h"
 #include "SingleInstance.h"
@@ -48,7 +49,7 @@ std::unique_ptr<QApplication> CreateApplication(int& argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("voice-programmer"));
     // Lets the desktop match the running window to its menu entry and icon (Wayland's app id).
     QGuiApplication::setDesktopFileName(QStringLiteral("voice-programmer"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/voice-programmer" VP_ICON_SUFFIX)));
+    QApplication::setWindowIcon(AppIcon("voice-programmer"));
     return application;
 }
 

@@ -111,6 +111,8 @@ TEST_F(BankFormTest, RowsFollowTheBankAndTheSelectionBothWaysUndoIncluded) {
     EXPECT_TRUE(Cell(3, TFormBank::Level).endsWith(" LUFS"));
     EXPECT_GT(Level(3), Level(4) + 20); // 28 dB apart
     EXPECT_FALSE(Button(0, "Listen")->isEnabled());
+    for (const char* button : {"Listen", "Open", "Record", "Delete"}) // drawn also where SVG is not
+        EXPECT_FALSE(Button(0, button)->icon().pixmap(16).isNull()) << button;
 
     form->ComboBoxEvents->setCurrentIndex(7);
     emit form->ComboBoxEvents->activated(7);
