@@ -185,7 +185,9 @@ void TForm1::DropFiles(int event, const QStringList& files) {
                         QStringLiteral("Для остальных файлов нет пустых событий после выбранного."));
             break;
         }
-        if (ImportInto(*slot, file) && changed < 0)
+        if (!ImportInto(*slot, file))
+            continue; // the event stays free for the next file
+        if (changed < 0)
             changed = *slot;
         std::uint8_t next = *slot + 1;
         while (next < kEventSlotCount && workingBank.Slot(next).count > 0)

@@ -162,6 +162,13 @@ TEST_F(BankFormTest, FilesDroppedOnARowFillItAndTheFollowingEmptyEventsInOneStep
     form->EditUndo->trigger();
     EXPECT_EQ(Image(), before);
 
+    // A file that can't be loaded leaves its event to the next one.
+    wavtest::WriteFile(ToPath(dir.FilePath("notes.txt")), std::vector<std::uint8_t>{'t', 'e', 'x', 't'});
+    DropOnRow(2, {dir.FilePath("notes.txt"), Wav("e.wav", 700)});
+    EXPECT_EQ(form->workingBank.Slot(2).count, 700u);
+    ASSERT_EQ(dialogs.messages.size(), 1u); // what was wrong with the text file
+    form->EditUndo->trigger();
+
     // On the main window they go to its selected event.
     form->ComboBoxEvents->setCurrentIndex(10);
     QMimeData data;
