@@ -139,8 +139,7 @@ void TFormBank::ShowBank(const VoiceBank& bank, int selected, std::optional<int>
 
 void TFormBank::ShowPhrase(const VoiceBank& bank, int event, bool playing) {
     const VoiceSlot& slot = bank.Slot(std::uint8_t(event));
-    TableEvents->item(event, Duration)
-        ->setText(slot.count == 0 ? QStringLiteral("нет фразы") : DurationText(slot.count));
+    TableEvents->item(event, Duration)->setText(PhraseText(slot.count));
 
     std::optional<Measured>& measured = levels_.at(std::size_t(event));
     const std::size_t codes = CodesHash(slot);

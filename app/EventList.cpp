@@ -45,7 +45,8 @@ void ShowDurationsInOpenList(QComboBox& list) {
     int widest = 0;
     for (int i = 0; i < list.count(); ++i)
         widest = std::max(widest, metrics.horizontalAdvance(list.itemText(i)));
-    const int duration = metrics.horizontalAdvance(DurationText(kCapacitySamples - 1));
+    const int duration = std::max(metrics.horizontalAdvance(DurationText(kCapacitySamples - 1)),
+                                  metrics.horizontalAdvance(PhraseText(0)));
     list.view()->setMinimumWidth(widest + kGap + duration + 24 +
                                  list.view()->verticalScrollBar()->sizeHint().width());
 }
@@ -54,7 +55,7 @@ void ShowPhrases(QComboBox& list, const VoiceBank& bank) {
     const QBrush empty = list.palette().brush(QPalette::Disabled, QPalette::Text);
     for (int i = 0; i < list.count(); ++i) {
         const std::uint32_t count = bank.Slot(std::uint8_t(i)).count;
-        list.setItemData(i, DurationText(count), Qt::ToolTipRole);
+        list.setItemData(i, PhraseText(count), Qt::ToolTipRole);
         list.setItemData(i, count == 0 ? QVariant(empty) : QVariant(), Qt::ForegroundRole);
     }
 }

@@ -11,3 +11,7 @@ QString SecondsText(std::uint32_t samples) {
 QString DurationText(std::uint32_t samples) {
     return SecondsText(samples) + QStringLiteral(" с");
 }
+
+QString PhraseText(std::uint32_t samples) {
+    return samples == 0 ? QStringLiteral("нет фразы") : DurationText(samples);
+}

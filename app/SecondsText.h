@@ -11,3 +11,5 @@ QString SecondsText(std::uint32_t samples);
 // A phrase's duration wherever it stands beside the phrase (the event list, the events table): the
 // seconds text and " с", so that the same phrase reads the same everywhere.
 QString DurationText(std::uint32_t samples);
+// What stands beside an event: its phrase's duration, or "нет фразы".
+QString PhraseText(std::uint32_t samples);

@@ -798,14 +798,14 @@ TEST_F(EditingTest, TheOpenListShowsEachPhrasesDurationAndGreysEventsWithoutOne)
     const auto item = [&](int row, int role) { return model.data(model.index(row, 0), role); };
     EXPECT_EQ(item(3, Qt::ToolTipRole), "1,8 с");
     EXPECT_EQ(item(42, Qt::ToolTipRole), "0,0005 с");
-    EXPECT_EQ(item(4, Qt::ToolTipRole), "0 с");
+    EXPECT_EQ(item(4, Qt::ToolTipRole), "нет фразы");
     EXPECT_FALSE(item(3, Qt::ForegroundRole).isValid());
     EXPECT_EQ(item(4, Qt::ForegroundRole), grey);
     EXPECT_EQ(item(3, Qt::DisplayRole), "Тревога по входу 1");
 
     PickEvent(3);
     form->BitBtn2->click();
-    EXPECT_EQ(item(3, Qt::ToolTipRole), "0 с");
+    EXPECT_EQ(item(3, Qt::ToolTipRole), "нет фразы");
     EXPECT_EQ(item(3, Qt::ForegroundRole), grey);
     EXPECT_EQ(form->ComboBoxEvents->currentText(), "Тревога по входу 1");
 }
