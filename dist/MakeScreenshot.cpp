@@ -79,31 +79,41 @@ bool BankTableScene(TForm1& window, const QString& picture) {
     return SaveShown(window, {window.FormBank}, picture);
 }
 
-const QStringList kScenes = {"main",   "ports",    "bank-table",    "convert",
-                             "record", "transfer", "folder-summary"};
+// Each scene by the name the command line gives it; the first is the default.
+struct Scene {
+    const char* name;
+    bool (*show)(TForm1& window, SceneDialogs& dialogs, const QString& picture);
+};
+const Scene kScenes[] = {
+    {"main", [](TForm1& w, SceneDialogs&, const QString& p) { return EventListScene(w, p); }},
+    {"ports", [](TForm1& w, SceneDialogs&, const QString& p) { return PortsScene(w, p); }},
+    {"bank-table", [](TForm1& w, SceneDialogs&, const QString& p) { return BankTableScene(w, p); }},
+    {"convert", ConvertScene},
+    {"record", [](TForm1& w, SceneDialogs&, const QString& p) { return RecordScene(w, p); }},
+    {"transfer", [](TForm1& w, SceneDialogs&, const QString& p) { return TransferScene(w, p); }},
+    {"folder-summary", FolderSummaryScene},
+};
 
-bool ShowScene(TForm1& window, SceneDialogs& dialogs, const QString& scene, const QString& picture) {
-    if (scene == "ports")
-        return PortsScene(window, picture);
-    if (scene == "bank-table")
-        return BankTableScene(window, picture);
-    if (scene == "convert")
-        return ConvertScene(window, dialogs, picture);
-    if (scene == "record")
-        return RecordScene(window, picture);
-    if (scene == "transfer")
-        return TransferScene(window, picture);
-    if (scene == "folder-summary")
-        return FolderSummaryScene(window, dialogs, picture);
-    return EventListScene(window, picture);
+const Scene* FindScene(const QString& name) {
+    for (const Scene& scene : kScenes)
+        if (name == QLatin1String(scene.name))
+            return &scene;
+    return nullptr;
+}
+
+QString SceneNames() {
+    QStringList names;
+    for (const Scene& scene : kScenes)
+        names.append(QLatin1String(scene.name));
+    return names.join(QLatin1Char('|'));
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const QString scene = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("main");
-    if (argc < 2 || argc > 3 || !kScenes.contains(scene)) {
-        std::fprintf(stderr, "usage: make-screenshot <picture.png> [%s]\n", qPrintable(kScenes.join('|')));
+    const Scene* scene = argc == 3 ? FindScene(QString::fromLocal8Bit(argv[2])) : &kScenes[0];
+    if (argc < 2 || argc > 3 || !scene) {
+        std::fprintf(stderr, "usage: make-screenshot <picture.png> [%s]\n", qPrintable(SceneNames()));
         return 2;
     }
     const std::unique_ptr<QApplication> application = CreateApplication(argc, argv);
@@ -126,7 +136,7 @@ int main(int argc, char** argv) {
     window.UpdateDisplay();
     window.show();
     WaitFor([&] { return window.frameGeometry() != window.geometry(); });
-    if (!ShowScene(window, dialogs, scene, picture)) {
+    if (!scene->show(window, dialogs, picture)) {
         std::fprintf(stderr, "make-screenshot: can't write %s\n", argv[1]);
         return 1;
     }
