@@ -1,5 +1,6 @@
 #include "BankFile.h"
 
+#include "voice/ErrorName.h"
 #include "voice/ReadErrorText.h"
 #include "voice/SaveErrorText.h"
 #include "voice/VoiceFile.h"

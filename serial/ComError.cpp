@@ -1,8 +1,10 @@
 #include "CPort.h"
 
-#include <cstring>
+#include "voice/ErrorName.h"
+
 #include <iterator>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -38,15 +40,6 @@ const char* TextOf(std::int32_t errorCode) {
     return texts[errorCode - 1];
 }
 
-// The error number's symbolic name ("EACCES"), which a helper searching for the cause can use.
-std::string ErrorName(std::int32_t osErrorCode) {
-#ifdef __GLIBC__
-    if (const char* name = strerrorname_np(osErrorCode))
-        return name;
-#endif
-    return std::to_string(osErrorCode);
-}
-
 } // namespace
 
 EComPort::EComPort(std::int32_t errorCode, std::int32_t osErrorCode, const std::string& hint,
@@ -55,7 +48,7 @@ EComPort::EComPort(std::int32_t errorCode, std::int32_t osErrorCode, const std::
     if (!port.empty())
         message_ += " " + port;
     if (osErrorCode_ != -1)
-        message_ += " [" + ErrorName(osErrorCode_) + "]";
+        message_ += " [" + ErrorName(std::error_code(osErrorCode_, std::system_category())) + "]";
     if (!hint.empty())
         message_ += "\n" + hint;
 }
